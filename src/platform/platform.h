@@ -1,0 +1,49 @@
+// The adapter query and the unbuffered error write, under the platform's own names.
+//
+// On Windows this is the real IP Helper interface. Elsewhere it declares the
+// least of that interface the program uses, implemented over the host's own
+// interface enumeration: the adapter record with its Next link and address
+// bytes, the status codes, and GetAdaptersInfo itself.
+#ifndef MACLIST_PLATFORM_H
+#define MACLIST_PLATFORM_H
+
+#ifdef _WIN32
+
+#include <winsock2.h>
+#include <windows.h>
+#include <iphlpapi.h>
+#include <io.h>
+
+#else
+
+#include <stdint.h>
+#include <unistd.h>
+
+typedef uint32_t DWORD;
+
+constexpr DWORD ERROR_SUCCESS = 0;
+constexpr DWORD ERROR_NOT_SUPPORTED = 50;
+constexpr DWORD ERROR_INVALID_PARAMETER = 87;
+constexpr DWORD ERROR_BUFFER_OVERFLOW = 111;
+constexpr DWORD ERROR_NO_DATA = 232;
+
+constexpr unsigned MAX_ADAPTER_ADDRESS_LENGTH = 8;
+
+struct IP_ADAPTER_INFO {
+    IP_ADAPTER_INFO* Next;
+    unsigned int AddressLength;
+    unsigned char Address[MAX_ADAPTER_ADDRESS_LENGTH];
+};
+typedef IP_ADAPTER_INFO* PIP_ADAPTER_INFO;
+
+// Fills the caller's buffer with one record per network interface of this
+// network namespace except loopback, in interface-index order, chained through
+// Next. Returns ERROR_SUCCESS with at least one record; ERROR_NO_DATA when
+// there is no such interface; ERROR_BUFFER_OVERFLOW, with *pOutBufLen set to
+// the size needed, when they do not fit; ERROR_INVALID_PARAMETER for a null
+// pOutBufLen; ERROR_NOT_SUPPORTED when the system will not list interfaces.
+DWORD GetAdaptersInfo(PIP_ADAPTER_INFO pAdapterInfo, DWORD* pOutBufLen);
+
+#endif
+
+#endif
