@@ -14,6 +14,13 @@
 #include <iphlpapi.h>
 #include <io.h>
 
+#ifndef _WIN64
+// The record and the 16-record buffer have these sizes on 32-bit Windows;
+// anything else means the headers are not the ones the program was made for.
+static_assert(sizeof(IP_ADAPTER_INFO) == 640, "IP_ADAPTER_INFO is 640 bytes on 32-bit Windows");
+static_assert(sizeof(IP_ADAPTER_INFO[16]) == 10240, "16 adapter records take 10240 bytes on 32-bit Windows");
+#endif
+
 #else
 
 #include <stdint.h>
