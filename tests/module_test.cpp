@@ -2,7 +2,7 @@
 #include "maclist.h"
 #include "platform/platform.h"
 
-#include "child_process.h"
+#include "test_support.h"
 
 #include <stdio.h>
 #include <string.h>
@@ -68,10 +68,6 @@ DWORD GetAdaptersInfo(PIP_ADAPTER_INFO pAdapterInfo, DWORD* pOutBufLen)
 }
 
 namespace {
-
-const char* const kQueryFailed = "Assertion failed:  dwStatus == ERROR_SUCCESS src/maclist\\.cpp [1-9][0-9]*\n";
-const char* const kOutputFailed =
-    "Assertion failed:  fflush\\(stdout\\) == 0 && !ferror\\(stdout\\) src/maclist\\.cpp [1-9][0-9]*\n";
 
 FakeRecord Record(std::vector<unsigned char> address)
 {

@@ -1,6 +1,6 @@
 // The real command against the real kernel: each case builds its interfaces
 // in a network namespace of its own and compares maclist with `ip -o link`.
-#include "child_process.h"
+#include "test_support.h"
 
 #include <signal.h>
 #include <stdio.h>
@@ -20,30 +20,7 @@ using ::testing::MatchesRegex;
 
 namespace {
 
-const char* const kQueryFailed = "Assertion failed:  dwStatus == ERROR_SUCCESS src/maclist\\.cpp [1-9][0-9]*\n";
-const char* const kOutputFailed =
-    "Assertion failed:  fflush\\(stdout\\) == 0 && !ferror\\(stdout\\) src/maclist\\.cpp [1-9][0-9]*\n";
 const char* const kIpMarker = "--- ip -o link\n";
-
-// Empty when this machine lets us make network namespaces with links in them,
-// otherwise why not.
-const std::string& NamespaceUnavailable()
-{
-    static const std::string reason = [] {
-        if (system("command -v unshare >/dev/null && command -v ip >/dev/null") != 0)
-            return std::string("unshare or ip (util-linux, iproute2) is not installed");
-        if (system("unshare -rn ip link add maclist0 type veth peer name maclist1 >/dev/null 2>&1") != 0)
-            return std::string("no right to make a network namespace with links in it (unshare -rn failed)");
-        return std::string();
-    }();
-    return reason;
-}
-
-#define SKIP_WITHOUT_NAMESPACES()                                  \
-    do {                                                           \
-        if (!NamespaceUnavailable().empty())                       \
-            GTEST_SKIP() << NamespaceUnavailable();                \
-    } while (0)
 
 struct NamespaceRun {
     Outcome outcome;
@@ -52,7 +29,7 @@ struct NamespaceRun {
 
 // In a fresh network namespace: runs the setup commands, records `ip -o link`,
 // then execs maclist with the arguments and the shell redirection given.
-NamespaceRun RunInNamespace(const std::string& setup, const std::vector<std::string>& args = {},
+NamespaceRun RunMaclistInNamespace(const std::string& setup, const std::vector<std::string>& args = {},
                    const std::string& redirect = "", Stdout mode = Stdout::Captured)
 {
     std::string script = "set -e\n"
@@ -61,16 +38,9 @@ NamespaceRun RunInNamespace(const std::string& setup, const std::vector<std::str
                          "'\n"
                          "ip -o link\n"
                          "exec 1>&5 2>&4 3>&- 4>&- 5>&-\n"
-                         "exec \"$0\" \"$@\" " +
+                         "exec '" MACLIST_BINARY "' \"$@\" " +
                          redirect + "\n";
-    Outcome outcome = RunChild(mode, [&] {
-        std::vector<const char*> argv = {"unshare", "-rn", "sh", "-c", script.c_str(), MACLIST_BINARY};
-        for (const std::string& arg : args)
-            argv.push_back(arg.c_str());
-        argv.push_back(nullptr);
-        execvp(argv[0], const_cast<char* const*>(argv.data()));
-        return 127;
-    });
+    Outcome outcome = RunInNamespace(mode, script, args);
     NamespaceRun run;
     size_t marker = outcome.extra.find(kIpMarker);
     if (marker == std::string::npos)
@@ -139,33 +109,10 @@ std::vector<std::string> Lines(const std::string& text)
     return lines;
 }
 
-// Interfaces of every kind this kernel lets a namespace make, with known
-// addresses (ifb keeps the random one it is born with), one up, one without a
-// hardware address, one with an IPv4 alias label.
-const char* const kMixedSetup = "ip link add v0 type veth peer name v1\n"
-                                "ip link set v0 address 02:1a:2b:3c:4d:5e\n"
-                                "ip link set v1 address 0a:80:fe:ff:00:01\n"
-                                "ip link add br0 type bridge\n"
-                                "ip link set br0 address 02:00:00:00:00:a0\n"
-                                "ip link add ifb0 type ifb\n"
-                                "ip link set ifb0 up\n"
-                                "ip tuntap add tap0 mode tap\n"
-                                "ip link set tap0 address 12:34:56:78:9a:bc\n"
-                                "ip tuntap add tun0 mode tun\n"
-                                "ip addr add 198.51.100.1/24 dev v0 label v0:1\n";
-
-std::string VethPairs(int pairs)
-{
-    std::string setup;
-    for (int i = 0; i < pairs; i++)
-        setup += "ip link add a" + std::to_string(i) + " type veth peer name b" + std::to_string(i) + "\n";
-    return setup;
-}
-
 TEST(System, MixedInterfacesMatchIpLink)
 {
     SKIP_WITHOUT_NAMESPACES();
-    NamespaceRun run = RunInNamespace(kMixedSetup);
+    NamespaceRun run = RunMaclistInNamespace(kMixedSetup);
     ExpectMatchesIpLink(run);
     EXPECT_THAT(Lines(run.outcome.out),
                 ::testing::UnorderedElementsAre("00-00-00-00-00-00", "02-00-00-00-00-A0", "02-1A-2B-3C-4D-5E",
@@ -175,7 +122,7 @@ TEST(System, MixedInterfacesMatchIpLink)
 TEST(System, OnlyLoopbackIsAFailedQuery)
 {
     SKIP_WITHOUT_NAMESPACES();
-    NamespaceRun run = RunInNamespace("");
+    NamespaceRun run = RunMaclistInNamespace("");
     ExpectMatchesIpLink(run);
     EXPECT_EQ(Ending(run.outcome.waitStatus), "exit 1");
 }
@@ -183,11 +130,11 @@ TEST(System, OnlyLoopbackIsAFailedQuery)
 TEST(System, SixteenAdaptersFitAndSeventeenDoNot)
 {
     SKIP_WITHOUT_NAMESPACES();
-    NamespaceRun sixteen = RunInNamespace(VethPairs(8));
+    NamespaceRun sixteen = RunMaclistInNamespace(VethPairs(8));
     ExpectMatchesIpLink(sixteen);
     EXPECT_EQ(Lines(sixteen.outcome.out).size(), 16u);
 
-    NamespaceRun seventeen = RunInNamespace(VethPairs(8) + "ip link add br0 type bridge\n");
+    NamespaceRun seventeen = RunMaclistInNamespace(VethPairs(8) + "ip link add br0 type bridge\n");
     ExpectMatchesIpLink(seventeen);
     EXPECT_EQ(Ending(seventeen.outcome.waitStatus), "exit 1");
 }
@@ -198,7 +145,7 @@ TEST(System, ArgumentsChangeNothing)
     for (const std::vector<std::string>& args :
          std::vector<std::vector<std::string>>{{"-?"}, {"/help"}, {"x", "y", "z"}}) {
         SCOPED_TRACE(::testing::PrintToString(args));
-        ExpectMatchesIpLink(RunInNamespace(kMixedSetup, args));
+        ExpectMatchesIpLink(RunMaclistInNamespace(kMixedSetup, args));
     }
 }
 
@@ -207,7 +154,7 @@ TEST(System, UnwritableOutputIsAFailure)
     SKIP_WITHOUT_NAMESPACES();
     for (const char* redirect : {">/dev/full", ">&-"}) {
         SCOPED_TRACE(redirect);
-        NamespaceRun run = RunInNamespace(kMixedSetup, {}, redirect);
+        NamespaceRun run = RunMaclistInNamespace(kMixedSetup, {}, redirect);
         EXPECT_THAT(run.outcome.err, MatchesRegex(kOutputFailed));
         EXPECT_EQ(Ending(run.outcome.waitStatus), "exit 1");
     }
@@ -216,7 +163,7 @@ TEST(System, UnwritableOutputIsAFailure)
 TEST(System, ReaderGoneEndsQuietlyByBrokenPipe)
 {
     SKIP_WITHOUT_NAMESPACES();
-    NamespaceRun run = RunInNamespace(kMixedSetup, {}, "", Stdout::BrokenPipe);
+    NamespaceRun run = RunMaclistInNamespace(kMixedSetup, {}, "", Stdout::BrokenPipe);
     EXPECT_EQ(run.outcome.err, "");
     EXPECT_EQ(Ending(run.outcome.waitStatus), "signal 13");
 }

@@ -1,4 +1,4 @@
-#include "child_process.h"
+#include "test_support.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -7,7 +7,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
+const char* const kQueryFailed = "Assertion failed:  dwStatus == ERROR_SUCCESS src/maclist\\.cpp [1-9][0-9]*\n";
+const char* const kOutputFailed =
+    "Assertion failed:  fflush\\(stdout\\) == 0 && !ferror\\(stdout\\) src/maclist\\.cpp [1-9][0-9]*\n";
 
 static std::string ReadAll(FILE* file)
 {
@@ -74,4 +76,48 @@ std::string Ending(int waitStatus)
     if (WIFSIGNALED(waitStatus))
         return "signal " + std::to_string(WTERMSIG(waitStatus));
     return "unknown ending " + std::to_string(waitStatus);
+}
+
+const std::string& NamespaceUnavailable()
+{
+    static const std::string reason = [] {
+        if (system("command -v unshare >/dev/null && command -v ip >/dev/null") != 0)
+            return std::string("unshare or ip (util-linux, iproute2) is not installed");
+        if (system("unshare -rn ip link add maclist0 type veth peer name maclist1 >/dev/null 2>&1") != 0)
+            return std::string("no right to make a network namespace with links in it (unshare -rn failed)");
+        return std::string();
+    }();
+    return reason;
+}
+
+Outcome RunInNamespace(Stdout mode, const std::string& script, const std::vector<std::string>& args)
+{
+    return RunChild(mode, [&] {
+        std::vector<const char*> argv = {"unshare", "-rn", "sh", "-c", script.c_str(), "sh"};
+        for (const std::string& arg : args)
+            argv.push_back(arg.c_str());
+        argv.push_back(nullptr);
+        execvp(argv[0], const_cast<char* const*>(argv.data()));
+        return 127;
+    });
+}
+
+const char* const kMixedSetup = "ip link add v0 type veth peer name v1\n"
+                                "ip link set v0 address 02:1a:2b:3c:4d:5e\n"
+                                "ip link set v1 address 0a:80:fe:ff:00:01\n"
+                                "ip link add br0 type bridge\n"
+                                "ip link set br0 address 02:00:00:00:00:a0\n"
+                                "ip link add ifb0 type ifb\n"
+                                "ip link set ifb0 up\n"
+                                "ip tuntap add tap0 mode tap\n"
+                                "ip link set tap0 address 12:34:56:78:9a:bc\n"
+                                "ip tuntap add tun0 mode tun\n"
+                                "ip addr add 198.51.100.1/24 dev v0 label v0:1\n";
+
+std::string VethPairs(int pairs)
+{
+    std::string setup;
+    for (int i = 0; i < pairs; i++)
+        setup += "ip link add a" + std::to_string(i) + " type veth peer name b" + std::to_string(i) + "\n";
+    return setup;
 }

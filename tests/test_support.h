@@ -1,10 +1,17 @@
-// Runs code in a child process with its standard streams captured, and
-// reports what it wrote and how it ended.
-#ifndef CHILD_PROCESS_H
-#define CHILD_PROCESS_H
+// What the tests share: running code in a child process with its standard
+// streams captured, throwaway network namespaces, and the diagnostic lines.
+#ifndef TEST_SUPPORT_H
+#define TEST_SUPPORT_H
 
 #include <functional>
 #include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+// The two diagnostics maclist can end with, as regular expressions.
+extern const char* const kQueryFailed;
+extern const char* const kOutputFailed;
 
 // What the child's standard output is.
 enum class Stdout {
@@ -27,5 +34,26 @@ Outcome RunChild(Stdout mode, const std::function<int()>& body);
 
 // "exit N" or "signal N", for assertions that read well when they fail.
 std::string Ending(int waitStatus);
+
+// Empty when this machine lets us make network namespaces with links in them,
+// otherwise why not.
+const std::string& NamespaceUnavailable();
+
+#define SKIP_WITHOUT_NAMESPACES()                       \
+    do {                                                \
+        if (!NamespaceUnavailable().empty())            \
+            GTEST_SKIP() << NamespaceUnavailable();     \
+    } while (0)
+
+// Runs `sh -c script sh args...` in a fresh network (and user) namespace.
+Outcome RunInNamespace(Stdout mode, const std::string& script, const std::vector<std::string>& args);
+
+// Interfaces of every kind this kernel lets a namespace make, with known
+// addresses (ifb keeps the random one it is born with), one up, one without a
+// hardware address, one with an IPv4 alias label.
+extern const char* const kMixedSetup;
+
+// Setup commands for the given number of veth pairs: twice as many interfaces.
+std::string VethPairs(int pairs);
 
 #endif

@@ -1,0 +1,170 @@
+// The Windows executables, run under wine, against the native command: in one
+// namespace, over the same interfaces, each must print the same lines (line
+// endings aside), write the same diagnostic and end with the same status.
+#include "test_support.h"
+
+#include <errno.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* const kWineServer = "/usr/lib/wine/wineserver";
+// Our own prefix, quiet, and no offer to install wine's optional components.
+const char* const kWineEnvironment = "export WINEPREFIX='" MACLIST_WINE_PREFIX "' WINEDEBUG=-all "
+                                     "WINEDLLOVERRIDES='mscoree,mshtml=' DISPLAY=\n";
+
+struct WindowsTarget {
+    const char* name;
+    const char* exe;     // empty when the cross compiler was not there to build it
+    const char* loader;  // wine's loader for programs of this width
+};
+
+const WindowsTarget kTargets[] = {
+    {"x86", MACLIST_WINDOWS_X86, "/usr/lib/wine/wine"},
+    {"x64", MACLIST_WINDOWS_X64, "/usr/lib/wine/wine64"},
+};
+
+struct Case {
+    const char* name;
+    std::string setup;
+    std::vector<std::string> args;
+    const char* redirect;  // applied to both programs' standard output
+};
+
+const Case kCases[] = {
+    {"mixed", kMixedSetup, {}, ""},
+    {"no_adapters", "", {}, ""},
+    {"sixteen", VethPairs(8), {}, ""},
+    {"seventeen", VethPairs(8) + "ip link add br0 type bridge\n", {}, ""},
+    {"question_mark", kMixedSetup, {"-?"}, ""},
+    {"slash_help", kMixedSetup, {"/help"}, ""},
+    {"words", kMixedSetup, {"x", "y", "z"}, ""},
+    {"closed_stdout", kMixedSetup, {}, ">&-"},
+    {"full_stdout", kMixedSetup, {}, ">/dev/full"},
+};
+
+std::string Quoted(const std::string& text)
+{
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+// Empty when this target's executable can be run under wine here, otherwise why not.
+std::string TargetUnavailable(const WindowsTarget& target)
+{
+    if (*target.exe == '\0')
+        return std::string("the ") + target.name + " Windows executable was not built (no MinGW-w64 cross compiler)";
+    if (access(target.loader, X_OK) != 0)
+        return std::string(target.loader) + " is not installed (wine for " + target.name + ")";
+    Outcome probe = RunChild(Stdout::Captured, [&] {
+        execl(target.loader, target.loader, "--version", static_cast<char*>(nullptr));
+        fprintf(stderr, "%s%s", strerror(errno),
+                errno == ENOEXEC ? ": this kernel does not run programs of its width" : "");
+        return 127;
+    });
+    if (probe.waitStatus != 0)
+        return std::string(target.loader) + " cannot run on this machine (" + probe.err + ")";
+    return std::string();
+}
+
+// Boots the wine prefix in the build tree the first time any test needs it.
+void EnsureWinePrefix(const WindowsTarget& target)
+{
+    if (access(MACLIST_WINE_PREFIX "/system.reg", F_OK) == 0)
+        return;
+    std::string command = std::string(kWineEnvironment) + "WINEARCH=win64 " + target.loader +
+                          " wineboot -i >/dev/null 2>&1\n" + kWineServer + " -w";
+    ASSERT_EQ(system(command.c_str()), 0) << command;
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+std::string WithoutCarriageReturns(std::string text)
+{
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
+}
+
+struct Result {
+    std::string out, err, status;
+};
+
+void PrintTo(const WindowsTarget& target, std::ostream* os)
+{
+    *os << target.name;
+}
+
+void PrintTo(const Case& testCase, std::ostream* os)
+{
+    *os << testCase.name;
+}
+
+class Differential : public ::testing::TestWithParam<std::tuple<WindowsTarget, Case>> {};
+
+TEST_P(Differential, WindowsBehavesAsNative)
+{
+    const WindowsTarget& target = std::get<0>(GetParam());
+    const Case& testCase = std::get<1>(GetParam());
+    SKIP_WITHOUT_NAMESPACES();
+    std::string unavailable = TargetUnavailable(target);
+    if (!unavailable.empty())
+        GTEST_SKIP() << unavailable;
+    EnsureWinePrefix(target);
+
+    char dir[] = "/tmp/maclist-windows-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    std::string d = dir;
+    // Each program's standard streams go to files, then the redirection of the
+    // case applies on top. The wine server ends with the namespace's run, so
+    // the next case's server starts in the next namespace.
+    std::string script = "set -e\nexec >&3 2>&3\n" + testCase.setup + "set +e\n" + kWineEnvironment + kWineServer + " -k; " +
+                         kWineServer + " -w\n" + "'" MACLIST_BINARY "' \"$@\" >" + Quoted(d + "/native.out") +
+                         " 2>" + Quoted(d + "/native.err") + " " + testCase.redirect + "; echo $? >" +
+                         Quoted(d + "/native.status") + "\n" + target.loader + " " +
+                         Quoted(target.exe) + " \"$@\" >" + Quoted(d + "/windows.out") + " 2>" +
+                         Quoted(d + "/windows.err") + " " + testCase.redirect + "; echo $? >" +
+                         Quoted(d + "/windows.status") + "\n" + kWineServer + " -k; " + kWineServer + " -w\n";
+    Outcome outcome = RunInNamespace(Stdout::Captured, script, testCase.args);
+    Result native{ReadFile(d + "/native.out"), ReadFile(d + "/native.err"), ReadFile(d + "/native.status")};
+    Result windows{WithoutCarriageReturns(ReadFile(d + "/windows.out")),
+                   WithoutCarriageReturns(ReadFile(d + "/windows.err")), ReadFile(d + "/windows.status")};
+    system(("rm -rf " + Quoted(d)).c_str());
+
+    SCOPED_TRACE("namespace run:\n" + outcome.extra);
+    // A comparison of two programs that never ran would prove nothing.
+    ASSERT_TRUE(native.status == "0\n" || native.status == "1\n") << native.status << native.err;
+    ASSERT_FALSE(native.out.empty() && native.err.empty());
+    EXPECT_EQ(windows.out, native.out);
+    EXPECT_EQ(windows.err, native.err);
+    EXPECT_EQ(windows.status, native.status);
+}
+
+std::string CaseName(const ::testing::TestParamInfo<Differential::ParamType>& info)
+{
+    return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param).name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Wine, Differential,
+                         ::testing::Combine(::testing::ValuesIn(kTargets), ::testing::ValuesIn(kCases)), CaseName);
+
+}  // namespace
