@@ -148,7 +148,7 @@ TEST_P(Differential, WindowsBehavesAsNative)
     Result native{ReadFile(d + "/native.out"), ReadFile(d + "/native.err"), ReadFile(d + "/native.status")};
     Result windows{WithoutCarriageReturns(ReadFile(d + "/windows.out")),
                    WithoutCarriageReturns(ReadFile(d + "/windows.err")), ReadFile(d + "/windows.status")};
-    system(("rm -rf " + Quoted(d)).c_str());
+    EXPECT_EQ(system(("rm -rf " + Quoted(d)).c_str()), 0);
 
     SCOPED_TRACE("namespace run:\n" + outcome.extra);
     // A comparison of two programs that never ran would prove nothing.
