@@ -1,0 +1,92 @@
+/* Runs commands round by round and reports, per command, the CPU time of each
+ * run (user + system of the child alone, from wait4) and the peak resident
+ * memory of any run. Built static so that the memory a child has before it
+ * execs, which the kernel counts in the child's peak, stays small.
+ *
+ * usage: runner ROUNDS NAME COMMAND [ARG...] -- NAME COMMAND [ARG...] ...
+ * prints one line per command: NAME MEDIAN_US MEAN_US PEAK_KIB
+ */
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#define MAX_COMMANDS 8
+
+struct command {
+    const char *name;
+    char **argv;
+    double *micros;
+    long peakKib;
+};
+
+static int compare(const void *a, const void *b)
+{
+    double x = *(const double *)a, y = *(const double *)b;
+    return (x > y) - (x < y);
+}
+
+static void run(struct command *c, int round)
+{
+    pid_t pid = fork();
+    if (pid == 0) {
+        int devnull = open("/dev/null", O_WRONLY);
+        dup2(devnull, 1);
+        dup2(devnull, 2);
+        execv(c->argv[0], c->argv);
+        _exit(127);
+    }
+    int status;
+    struct rusage usage;
+    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        fprintf(stderr, "runner: %s failed; it must succeed here to be measured\n", c->argv[0]);
+        exit(1);
+    }
+    if (round >= 0)
+        c->micros[round] = usage.ru_utime.tv_sec * 1e6 + usage.ru_utime.tv_usec + usage.ru_stime.tv_sec * 1e6 +
+                           usage.ru_stime.tv_usec;
+    if (usage.ru_maxrss > c->peakKib)
+        c->peakKib = usage.ru_maxrss;
+}
+
+int main(int argc, char **argv)
+{
+    if (argc < 4) {
+        fprintf(stderr, "usage: runner ROUNDS NAME COMMAND [ARG...] -- NAME COMMAND [ARG...] ...\n");
+        return 2;
+    }
+    int rounds = atoi(argv[1]);
+    struct command commands[MAX_COMMANDS];
+    int count = 0;
+    for (int i = 2; i < argc && count < MAX_COMMANDS;) {
+        struct command *c = &commands[count++];
+        c->name = argv[i++];
+        c->argv = &argv[i];
+        while (i < argc && strcmp(argv[i], "--") != 0)
+            i++;
+        if (i < argc)
+            argv[i++] = NULL;
+        c->micros = calloc(rounds > 0 ? rounds : 1, sizeof *c->micros);
+        c->peakKib = 0;
+    }
+
+    for (int i = 0; i < count; i++) /* once to warm the caches, not counted */
+        run(&commands[i], -1);
+    for (int round = 0; round < rounds; round++)
+        for (int i = 0; i < count; i++)
+            run(&commands[i], round);
+
+    for (int i = 0; i < count; i++) {
+        struct command *c = &commands[i];
+        double sum = 0;
+        for (int r = 0; r < rounds; r++)
+            sum += c->micros[r];
+        qsort(c->micros, rounds, sizeof *c->micros, compare);
+        double median = rounds % 2 ? c->micros[rounds / 2] : (c->micros[rounds / 2 - 1] + c->micros[rounds / 2]) / 2;
+        printf("%s\t%.1f\t%.1f\t%ld\n", c->name, median, sum / rounds, c->peakKib);
+    }
+    return 0;
+}
