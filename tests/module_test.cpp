@@ -75,6 +75,16 @@ FakeRecord Record(std::vector<unsigned char> address)
     return {std::move(address), length};
 }
 
+// Calls an entry taking argc and argv with these arguments.
+int CallWithArgs(int (*entry)(int, char**), std::vector<std::string>& args)
+{
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    return entry(static_cast<int>(args.size()), argv.data());
+}
+
 // Runs the program's main with the given arguments after argv[0].
 Outcome RunMaclist(const FakeQuery& query, std::vector<std::string> args = {}, Stdout mode = Stdout::Captured)
 {
@@ -82,11 +92,7 @@ Outcome RunMaclist(const FakeQuery& query, std::vector<std::string> args = {}, S
         fakeQuery = query;
         queryCount = 0;
         args.insert(args.begin(), "maclist");
-        std::vector<char*> argv;
-        for (std::string& arg : args)
-            argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        return MaclistMain(static_cast<int>(args.size()), argv.data());
+        return CallWithArgs(MaclistMain, args);
     });
 }
 
@@ -213,13 +219,7 @@ TEST(Listing, OverlongDiagnosticIsCutToOneLine)
 // Calls HandleOptions with the given argv; its result becomes the exit status.
 Outcome RunHandleOptions(std::vector<std::string> args)
 {
-    return RunChild(Stdout::Captured, [&] {
-        std::vector<char*> argv;
-        for (std::string& arg : args)
-            argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        return HandleOptions(static_cast<int>(args.size()), argv.data());
-    });
+    return RunChild(Stdout::Captured, [&] { return CallWithArgs(HandleOptions, args); });
 }
 
 TEST(HandleOptions, HelpOptionsPrintUsage)
