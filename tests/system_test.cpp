@@ -28,9 +28,10 @@ struct NamespaceRun {
 };
 
 // In a fresh network namespace: runs the setup commands, records `ip -o link`,
-// then execs maclist with the arguments and the shell redirection given.
-NamespaceRun RunMaclistInNamespace(const std::string& setup, const std::vector<std::string>& args = {},
-                   const std::string& redirect = "", Stdout mode = Stdout::Captured)
+// then execs the program with the arguments and the shell redirection given.
+NamespaceRun RunProgramInNamespace(const std::string& program, const std::string& setup,
+                                   const std::vector<std::string>& args, const std::string& redirect,
+                                   Stdout mode)
 {
     std::string script = "set -e\n"
                          "exec 4>&2 5>&1 2>&3 1>&3\n" +
@@ -38,8 +39,8 @@ NamespaceRun RunMaclistInNamespace(const std::string& setup, const std::vector<s
                          "'\n"
                          "ip -o link\n"
                          "exec 1>&5 2>&4 3>&- 4>&- 5>&-\n"
-                         "exec '" MACLIST_BINARY "' \"$@\" " +
-                         redirect + "\n";
+                         "exec '" +
+                         program + "' \"$@\" " + redirect + "\n";
     Outcome outcome = RunInNamespace(mode, script, args);
     NamespaceRun run;
     size_t marker = outcome.extra.find(kIpMarker);
@@ -51,14 +52,24 @@ NamespaceRun RunMaclistInNamespace(const std::string& setup, const std::vector<s
     return run;
 }
 
-// What maclist must print for the interfaces `ip -o link` lists: every one but
-// loopback, in its order, the first six of at most eight address bytes, zeros
-// for an interface without a hardware address. Sets count to the adapters.
-std::string ExpectedListing(const std::string& ipLink, size_t& count)
+NamespaceRun RunMaclistInNamespace(const std::string& setup, const std::vector<std::string>& args = {},
+                                   const std::string& redirect = "", Stdout mode = Stdout::Captured)
+{
+    return RunProgramInNamespace(MACLIST_BINARY, setup, args, redirect, mode);
+}
+
+// An adapter as `ip -o link` shows it: the hardware address's length and its
+// first eight bytes, zeros after the end.
+struct IpAdapter {
+    unsigned length;
+    unsigned bytes[8];
+};
+
+// Every interface `ip -o link` lists but loopback, in its order.
+std::vector<IpAdapter> AdaptersOf(const std::string& ipLink)
 {
     static const std::regex line(R"(^\d+: [^:]+: <([^>]*)>.*\\\s+link/\S+(?: ([0-9a-f]{2}(?::[0-9a-f]{2})*))?)");
-    std::string expected;
-    count = 0;
+    std::vector<IpAdapter> adapters;
     std::istringstream lines(ipLink);
     std::string text;
     while (std::getline(lines, text)) {
@@ -69,15 +80,25 @@ std::string ExpectedListing(const std::string& ipLink, size_t& count)
         }
         if (("," + match[1].str() + ",").find(",LOOPBACK,") != std::string::npos)
             continue;
-        unsigned bytes[8] = {};
         std::string address = match[2].str();
+        IpAdapter adapter = {static_cast<unsigned>((address.size() + 1) / 3), {}};
         for (size_t i = 0; i < 8 && i * 3 < address.size(); i++)
-            bytes[i] = static_cast<unsigned>(std::stoul(address.substr(i * 3, 2), nullptr, 16));
+            adapter.bytes[i] = static_cast<unsigned>(std::stoul(address.substr(i * 3, 2), nullptr, 16));
+        adapters.push_back(adapter);
+    }
+    return adapters;
+}
+
+// What maclist must print for these adapters: the first six of at most eight
+// address bytes, zeros for an adapter without a hardware address.
+std::string ExpectedListing(const std::vector<IpAdapter>& adapters)
+{
+    std::string expected;
+    for (const IpAdapter& a : adapters) {
         char formatted[32];
-        snprintf(formatted, sizeof formatted, "%02X-%02X-%02X-%02X-%02X-%02X\n", bytes[0], bytes[1], bytes[2],
-                 bytes[3], bytes[4], bytes[5]);
+        snprintf(formatted, sizeof formatted, "%02X-%02X-%02X-%02X-%02X-%02X\n", a.bytes[0], a.bytes[1], a.bytes[2],
+                 a.bytes[3], a.bytes[4], a.bytes[5]);
         expected += formatted;
-        count++;
     }
     return expected;
 }
@@ -86,15 +107,14 @@ std::string ExpectedListing(const std::string& ipLink, size_t& count)
 // when there is no adapter or more than sixteen.
 void ExpectMatchesIpLink(const NamespaceRun& run)
 {
-    size_t count = 0;
-    std::string expected = ExpectedListing(run.ipLink, count);
+    std::vector<IpAdapter> adapters = AdaptersOf(run.ipLink);
     SCOPED_TRACE("ip -o link:\n" + run.ipLink);
-    if (count == 0 || count > 16) {
+    if (adapters.empty() || adapters.size() > 16) {
         EXPECT_EQ(run.outcome.out, "");
         EXPECT_THAT(run.outcome.err, MatchesRegex(kQueryFailed));
         EXPECT_EQ(Ending(run.outcome.waitStatus), "exit 1");
     } else {
-        EXPECT_EQ(run.outcome.out, expected);
+        EXPECT_EQ(run.outcome.out, ExpectedListing(adapters));
         EXPECT_EQ(run.outcome.err, "");
         EXPECT_EQ(Ending(run.outcome.waitStatus), "exit 0");
     }
@@ -166,6 +186,36 @@ TEST(System, ReaderGoneEndsQuietlyByBrokenPipe)
     NamespaceRun run = RunMaclistInNamespace(kMixedSetup, {}, "", Stdout::BrokenPipe);
     EXPECT_EQ(run.outcome.err, "");
     EXPECT_EQ(Ending(run.outcome.waitStatus), "signal 13");
+}
+
+// What the probe must print for these adapters, from the statuses and sizes
+// the query promises to every record's length and eight address bytes.
+std::string ExpectedProbe(const std::vector<IpAdapter>& adapters)
+{
+    if (adapters.empty())
+        return "null length: 87\nempty buffer: 232\nnull buffer: 232\nfull buffer: 232\n";
+    std::string expected = "null length: 87\nempty buffer: 111, needs " + std::to_string(adapters.size()) +
+                           ".000 records\nnull buffer: 87\nfull buffer: 0\n";
+    for (const IpAdapter& a : adapters) {
+        char formatted[64];
+        snprintf(formatted, sizeof formatted, "%u %02x:%02x:%02x:%02x:%02x:%02x:%02x:%02x\n",
+                 a.length < 8 ? a.length : 8, a.bytes[0], a.bytes[1], a.bytes[2], a.bytes[3], a.bytes[4], a.bytes[5],
+                 a.bytes[6], a.bytes[7]);
+        expected += formatted;
+    }
+    return expected;
+}
+
+TEST(System, QueryKeepsItsContract)
+{
+    SKIP_WITHOUT_NAMESPACES();
+    for (const std::string& setup : {std::string(kMixedSetup), std::string()}) {
+        NamespaceRun run = RunProgramInNamespace(PLATFORM_PROBE, setup, {}, "", Stdout::Captured);
+        SCOPED_TRACE("ip -o link:\n" + run.ipLink);
+        EXPECT_EQ(run.outcome.out, ExpectedProbe(AdaptersOf(run.ipLink)));
+        EXPECT_EQ(run.outcome.err, "");
+        EXPECT_EQ(Ending(run.outcome.waitStatus), "exit 0");
+    }
 }
 
 }  // namespace
