@@ -135,15 +135,17 @@ TEST_P(Differential, WindowsBehavesAsNative)
     ASSERT_NE(mkdtemp(dir), nullptr);
     std::string d = dir;
     // Each program's standard streams go to files, then the redirection of the
-    // case applies on top. The wine server ends with the namespace's run, so
-    // the next case's server starts in the next namespace.
-    std::string script = "set -e\nexec >&3 2>&3\n" + testCase.setup + "set +e\n" + kWineEnvironment + kWineServer + " -k; " +
-                         kWineServer + " -w\n" + "'" MACLIST_BINARY "' \"$@\" >" + Quoted(d + "/native.out") +
-                         " 2>" + Quoted(d + "/native.err") + " " + testCase.redirect + "; echo $? >" +
-                         Quoted(d + "/native.status") + "\n" + target.loader + " " +
-                         Quoted(target.exe) + " \"$@\" >" + Quoted(d + "/windows.out") + " 2>" +
-                         Quoted(d + "/windows.err") + " " + testCase.redirect + "; echo $? >" +
-                         Quoted(d + "/windows.status") + "\n" + kWineServer + " -k; " + kWineServer + " -w\n";
+    // case applies on top; its exit status goes to a file of its own.
+    auto run = [&](const std::string& command, const std::string& name) {
+        return command + " \"$@\" >" + Quoted(d + "/" + name + ".out") + " 2>" + Quoted(d + "/" + name + ".err") +
+               " " + testCase.redirect + "; echo $? >" + Quoted(d + "/" + name + ".status") + "\n";
+    };
+    // No wine server may outlive its namespace: a later case would get the
+    // adapters of this one from it.
+    std::string stopWineServer = std::string(kWineServer) + " -k; " + kWineServer + " -w\n";
+    std::string script = "set -e\nexec >&3 2>&3\n" + testCase.setup + "set +e\n" + kWineEnvironment +
+                         stopWineServer + run(Quoted(MACLIST_BINARY), "native") +
+                         run(std::string(target.loader) + " " + Quoted(target.exe), "windows") + stopWineServer;
     Outcome outcome = RunInNamespace(Stdout::Captured, script, testCase.args);
     Result native{ReadFile(d + "/native.out"), ReadFile(d + "/native.err"), ReadFile(d + "/native.status")};
     Result windows{WithoutCarriageReturns(ReadFile(d + "/windows.out")),
