@@ -2,11 +2,9 @@
 // in a network namespace of its own and compares maclist with `ip -o link`.
 #include "test_support.h"
 
-#include <signal.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <unistd.h>
 
 #include <regex>
 #include <sstream>
