@@ -1,9 +1,9 @@
 // The adapter query and the unbuffered error write, under the platform's own names.
 //
 // On Windows this is the real IP Helper interface. Elsewhere it declares the
-// least of that interface the program uses, implemented over the host's own
-// interface enumeration: the adapter record with its Next link and address
-// bytes, the status codes, and GetAdaptersInfo itself.
+// least of that interface the program uses, implemented over the kernel's
+// link dump: the adapter record with its Next link and address bytes, the
+// status codes, and GetAdaptersInfo itself.
 #ifndef MACLIST_PLATFORM_H
 #define MACLIST_PLATFORM_H
 
