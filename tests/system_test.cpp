@@ -186,6 +186,40 @@ TEST(System, ReaderGoneEndsQuietlyByBrokenPipe)
     EXPECT_EQ(Ending(run.outcome.waitStatus), "signal 13");
 }
 
+TEST(System, FailedSystemCallsFailTheQuery)
+{
+    SKIP_WITHOUT_NAMESPACES();
+    if (system("command -v strace >/dev/null") != 0)
+        GTEST_SKIP() << "strace is not installed";
+    // A call interrupted by a signal is made again; any other failure of the
+    // conversation with the kernel is a failed query.
+    struct Injection {
+        const char* fault;
+        bool listed;
+    };
+    const Injection injections[] = {
+        {"socket:error=EMFILE", false},       {"sendto:error=ENOBUFS", false},
+        {"getsockname:error=ENOBUFS", false}, {"recvmsg:error=ENOMEM", false},
+        {"recvmsg:error=EIO:when=2", false},  {"sendto:error=EINTR:when=1", true},
+        {"recvmsg:error=EINTR:when=1..2", true},
+    };
+    for (const Injection& injection : injections) {
+        SCOPED_TRACE(injection.fault);
+        // LeakSanitizer cannot work under a tracer; it has nothing to find here.
+        NamespaceRun run = RunProgramInNamespace("strace", kMixedSetup,
+                                                 {"-qq", "-o", "/dev/null", "-E", "ASAN_OPTIONS=detect_leaks=0", "-e",
+                                                  std::string("inject=") + injection.fault, MACLIST_BINARY},
+                                                 "", Stdout::Captured);
+        if (injection.listed) {
+            ExpectMatchesIpLink(run);
+        } else {
+            EXPECT_EQ(run.outcome.out, "");
+            EXPECT_THAT(run.outcome.err, MatchesRegex(kQueryFailed));
+            EXPECT_EQ(Ending(run.outcome.waitStatus), "exit 1");
+        }
+    }
+}
+
 // What the probe must print for these adapters, from the statuses and sizes
 // the query promises to every record's length and eight address bytes.
 std::string ExpectedProbe(const std::vector<IpAdapter>& adapters)
