@@ -21,9 +21,6 @@
 namespace {
 
 const char* const kWineServer = "/usr/lib/wine/wineserver";
-// Our own prefix, quiet, and no offer to install wine's optional components.
-const char* const kWineEnvironment = "export WINEPREFIX='" MACLIST_WINE_PREFIX "' WINEDEBUG=-all "
-                                     "WINEDLLOVERRIDES='mscoree,mshtml=' DISPLAY=\n";
 
 struct WindowsTarget {
     const char* name;
@@ -63,6 +60,21 @@ std::string Quoted(const std::string& text)
     return quoted + "'";
 }
 
+// The build tree's own wine prefix, unless MACLIST_WINE_PREFIX names a ready
+// one: the emulated x86 machine brings its own.
+std::string WinePrefix()
+{
+    const char* prefix = getenv("MACLIST_WINE_PREFIX");
+    return prefix != nullptr && *prefix != '\0' ? prefix : MACLIST_WINE_PREFIX;
+}
+
+// Our own prefix, quiet, and no offer to install wine's optional components.
+std::string WineEnvironment()
+{
+    return "export WINEPREFIX=" + Quoted(WinePrefix()) +
+           " WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' DISPLAY=\n";
+}
+
 // Empty when this target's executable can be run under wine here, otherwise why not.
 std::string TargetUnavailable(const WindowsTarget& target)
 {
@@ -84,9 +96,9 @@ std::string TargetUnavailable(const WindowsTarget& target)
 // Boots the wine prefix in the build tree the first time any test needs it.
 void EnsureWinePrefix(const WindowsTarget& target)
 {
-    if (access(MACLIST_WINE_PREFIX "/system.reg", F_OK) == 0)
+    if (access((WinePrefix() + "/system.reg").c_str(), F_OK) == 0)
         return;
-    std::string command = std::string(kWineEnvironment) + "WINEARCH=win64 " + target.loader +
+    std::string command = WineEnvironment() + "WINEARCH=win64 " + target.loader +
                           " wineboot -i >/dev/null 2>&1\n" + kWineServer + " -w";
     ASSERT_EQ(system(command.c_str()), 0) << command;
 }
@@ -143,7 +155,7 @@ TEST_P(Differential, WindowsBehavesAsNative)
     // No wine server may outlive its namespace: a later case would get the
     // adapters of this one from it.
     std::string stopWineServer = std::string(kWineServer) + " -k; " + kWineServer + " -w\n";
-    std::string script = "set -e\nexec >&3 2>&3\n" + testCase.setup + "set +e\n" + kWineEnvironment +
+    std::string script = "set -e\nexec >&3 2>&3\n" + testCase.setup + "set +e\n" + WineEnvironment() +
                          stopWineServer + run(Quoted(MACLIST_BINARY), "native") +
                          run(std::string(target.loader) + " " + Quoted(target.exe), "windows") + stopWineServer;
     Outcome outcome = RunInNamespace(Stdout::Captured, script, testCase.args);
