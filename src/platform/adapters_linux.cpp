@@ -165,10 +165,12 @@ DWORD GetAdaptersInfo(PIP_ADAPTER_INFO pAdapterInfo, DWORD* pOutBufLen)
     int socketFd = socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
     if (socketFd < 0)
         return ERROR_NOT_SUPPORTED;
+    // How many records the caller's buffer holds.
+    const DWORD dwFits = *pOutBufLen / DWORD{sizeof(IP_ADAPTER_INFO)};
     LinkDump dump = {};
     bool dumped = false;
     for (uint32_t dwSequence = 1; !dumped && dwSequence <= kDumpAttempts; dwSequence++) {
-        dump = {pAdapterInfo, pAdapterInfo != nullptr ? *pOutBufLen / DWORD{sizeof(IP_ADAPTER_INFO)} : 0, 0, false};
+        dump = {pAdapterInfo, pAdapterInfo != nullptr ? dwFits : 0, 0, false};
         if (!DumpLinks(socketFd, &dump, dwSequence))
             break;
         dumped = !dump.interrupted;
@@ -179,7 +181,7 @@ DWORD GetAdaptersInfo(PIP_ADAPTER_INFO pAdapterInfo, DWORD* pOutBufLen)
         return ERROR_NOT_SUPPORTED;
     if (dump.dwCount == 0)
         return ERROR_NO_DATA;
-    if (dump.dwCount > *pOutBufLen / sizeof(IP_ADAPTER_INFO)) {
+    if (dump.dwCount > dwFits) {
         *pOutBufLen = dump.dwCount * DWORD{sizeof(IP_ADAPTER_INFO)};
         return ERROR_BUFFER_OVERFLOW;
     }
