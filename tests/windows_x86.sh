@@ -1,31 +1,52 @@
 #!/bin/sh
-# Runs the 32-bit Windows cases of windows_test, all in one process: on this
-# host when its wine runs 32-bit programs, otherwise in one boot of the
-# emulated x86 machine (tools/x86-guest, built first if need be), with the
-# build tree shared into it at the same path. Exit 77 (skipped), with the
-# reason, when neither can run them or when any case skipped.
-# usage: windows_x86.sh WINDOWS_TEST BUILD_DIR GUEST(ON|OFF)
+# The 32-bit Windows cases of windows_test, all in one process: on this host
+# when its wine runs 32-bit programs, otherwise in one boot of the emulated x86
+# machine (tools/x86-guest), with the build tree shared into it at the same
+# path. Exit 77 (skipped), with the reason, when neither can run them or when
+# any case skipped.
+#
+# usage: windows_x86.sh machine GUEST(ON|OFF)
+#          makes the emulated machine ready where the cases need it: builds it
+#          unless the cached one is current (minutes, the first time)
+#        windows_x86.sh cases GUEST(ON|OFF) WINDOWS_TEST BUILD_DIR
+#          runs the cases
 set -u
-test=$1 build=$2 guest=$3
+mode=$1 guest=$2
 tool=$(cd "$(dirname "$0")/../tools/x86-guest" && pwd)/x86-guest
-filter='--gtest_filter=Wine/Differential.WindowsBehavesAsNative/x86_*'
-log=$(mktemp)
-trap 'rm -f "$log"' EXIT
 skip() {
     printf '%s: Skipped\n%s\n' "$0" "$1"
     exit 77
 }
+# The argument as one word of a shell command, whatever it holds.
+quoted() {
+    printf "'%s'" "$(printf '%s' "$1" | sed "s/'/'\\\\''/g")"
+}
 
 if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    host=yes
+else
+    host=no
+    why="this host's wine does not run 32-bit programs, and"
+    [ "$guest" = ON ] || skip "$why the emulated x86 machine is used by the test run of the native build only"
+    reason=$("$tool" available) || skip "$why the emulated x86 machine cannot run here: $reason"
+fi
+
+if [ "$mode" = machine ]; then
+    [ $host = no ] || { echo "the x86 cases run on this host: no emulated machine is needed"; exit 0; }
+    exec "$tool" build
+fi
+
+test=$3 build=$4
+filter='--gtest_filter=Wine/Differential.WindowsBehavesAsNative/x86_*'
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+if [ $host = yes ]; then
     echo "x86 cases: on this host"
     "$test" "$filter" >"$log" 2>&1
     status=$?
 else
-    why="this host's wine does not run 32-bit programs, and"
-    [ "$guest" = ON ] || skip "$why the emulated x86 machine is used by the test run of the native build only"
-    reason=$("$tool" available) || skip "$why the emulated x86 machine cannot run here: $reason"
     echo "x86 cases: in the emulated x86 machine"
-    printf "export MACLIST_WINE_PREFIX=/root/.wine\nexec '%s' '%s'\n" "$test" "$filter" |
+    printf 'export MACLIST_WINE_PREFIX=/root/.wine\nexec %s %s\n' "$(quoted "$test")" "$(quoted "$filter")" |
         "$tool" run --timeout 1200 --share "$build" - >"$log" 2>&1
     status=$?
 fi

@@ -1,0 +1,54 @@
+#!/bin/sh
+# x86-guest's own plumbing, with stubs on PATH for everything that would
+# build or boot a machine: a run that first has to build the guest must boot
+# with exactly the shares it was given, and a hung guest must end the run with
+# status 125 and the reason.
+# usage: x86_guest_test.sh   (exit 77, skipped, when not run as root: build needs it)
+set -u
+tool=$(cd "$(dirname "$0")/../tools/x86-guest" && pwd)/x86-guest
+[ "$(id -u)" = 0 ] || { echo "skipped: building even a stubbed guest needs root"; exit 77; }
+command -v flock >/dev/null || { echo "skipped: flock (util-linux) is not installed"; exit 77; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/bin" "$work/cache" "$work/shared dir's"
+
+stub() { printf '#!/bin/sh\n%s\n' "$2" >"$work/bin/$1" && chmod +x "$work/bin/$1"; }
+# debootstrap lays out just what the recipe then touches in the root.
+stub debootstrap 'while [ $# -gt 2 ]; do shift; done; root=$1
+mkdir -p "$root/etc/apt" "$root/etc/initramfs-tools/conf.d" "$root/usr/sbin" "$root/sbin" "$root/boot"
+touch "$root/boot/vmlinuz-stub" "$root/boot/initrd.img-stub"'
+for name in mount umount chroot mke2fs; do stub $name 'exit 0'; done
+# The emulator records each boot's shares, finishes the job at once, or hangs
+# when told to.
+stub qemu-system-x86_64 'for a; do case $a in local,path=*)
+  path=${a#local,path=}; path=${path%%,mount_tag=*}; tag=${a#*mount_tag=}; tag=${tag%%,*}
+  [ "$tag" = job ] && job=$path || echo "$tag $path" >>"$BOOTS"; esac; done
+echo boot >>"$BOOTS"
+[ -z "${HANG:-}" ] || exec sleep 60
+: >"$job/stdout"; : >"$job/stderr"; echo 0 >"$job/status"'
+
+fail=0
+export PATH="$work/bin:$PATH" XDG_CACHE_HOME="$work/cache" BOOTS="$work/boots"
+echo true | "$tool" run --share "$work/shared dir's" - >"$work/out" 2>&1 || {
+    cat "$work/out"
+    echo "FAILED: a run that had to build the guest first did not succeed"
+    fail=1
+}
+# The build's boot shares nothing; the run's boot, after it, shares the folder.
+if [ "$(tail -n 2 "$work/boots")" = "share0 $work/shared dir's
+boot" ]; then
+    echo "ok: the run after a build boots with the share it was given"
+else
+    printf 'FAILED: the boots were, with their shares:\n%s\n' "$(cat "$work/boots")"
+    fail=1
+fi
+
+status=0
+echo true | HANG=1 "$tool" run --timeout 2 - >"$work/out" 2>&1 || status=$?
+if [ $status -eq 125 ] && grep -q 'did not power off within 2 s' "$work/out"; then
+    echo "ok: a hung guest ends the run with 125 and the reason"
+else
+    printf 'FAILED: a hung guest ended the run with %s:\n%s\n' $status "$(cat "$work/out")"
+    fail=1
+fi
+exit $fail
