@@ -9,6 +9,7 @@
 #include <linux/rtnetlink.h>
 #include <net/if.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <sys/socket.h>
 
@@ -142,6 +143,7 @@ const Case kCases[] = {
      LINK_DUMP_FAILED,
      {},
      false},
+    {"message_after_done", {kLink, kDone, kLink}, LINK_DUMP_FAILED, {}, false},
     {"link_message_too_short_for_its_header",
      {{RTM_NEWLINK, {}, IFF_BROADCAST, NLM_F_MULTI, kSequence, kPort, 0, 4}, kDone},
      LINK_DUMP_FAILED,
@@ -184,6 +186,15 @@ TEST_P(LinkDumpReading, ReadsWhatTheKernelSaid)
     LinkDump dump = {records, 4, 0, false};
     std::vector<unsigned char> datagram = Datagram(c.messages);
 
+    // The fuzz target's seeds: its input is the sequence number, the port id, then the datagram.
+    if (const char* corpus = getenv("LINK_DUMP_CORPUS")) {
+        FILE* seed = fopen((std::string(corpus) + "/" + c.name + ".dump").c_str(), "wb");
+        ASSERT_NE(seed, nullptr);
+        fwrite(&kSequence, sizeof kSequence, 1, seed);
+        fwrite(&kPort, sizeof kPort, 1, seed);
+        fwrite(datagram.data(), 1, datagram.size(), seed);
+        ASSERT_EQ(fclose(seed), 0);
+    }
     EXPECT_EQ(ReadLinkDump(&dump, datagram.data(), datagram.size(), kSequence, kPort), c.step);
     EXPECT_EQ(dump.interrupted, c.interrupted);
     if (c.step == LINK_DUMP_FAILED)

@@ -63,11 +63,13 @@ LinkDumpStep ReadLinkDump(LinkDump* pDump, const void* pDatagram, size_t length,
                 return LINK_DUMP_FAILED;
             break;
         case NLMSG_DONE: {
-            // The dump's own status follows the header; a negative one is an error.
+            // The dump's own status follows the header; a negative one is an
+            // error. The kernel sends nothing after it.
             int status = 0;
             if (pMessage->nlmsg_len >= NLMSG_LENGTH(sizeof status))
                 memcpy(&status, NLMSG_DATA(pMessage), sizeof status);
-            return status < 0 ? LINK_DUMP_FAILED : LINK_DUMP_DONE;
+            bool last = remaining <= static_cast<int>(NLMSG_ALIGN(pMessage->nlmsg_len));
+            return status >= 0 && last ? LINK_DUMP_DONE : LINK_DUMP_FAILED;
         }
         case NLMSG_NOOP:
             break;
