@@ -9,12 +9,18 @@ for tool in objdump wrestool iconv; do
   command -v $tool >/dev/null || { echo "skipped: $tool (binutils, icoutils) is not installed"; exit 77; }
 done
 fail=0
-check() { if eval "$2"; then echo "ok: $1"; else echo "FAILED: $1"; fail=1; fi; }
+# check WHAT COMMAND...: the command succeeds.
+check() { what=$1; shift; if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; fail=1; fi; }
 strings16() { wrestool -x --raw -t "$1" "$exe" | iconv -f UTF-16LE -t UTF-8 -c | tr -c '[:print:]' '\n'; }
-check "console program" "objdump -p '$exe' | grep -q '^Subsystem.*(Windows CUI)'"
-check "only system DLLs" "! objdump -p '$exe' | grep 'DLL Name:' | grep -viq -e KERNEL32 -e msvcrt -e IPHLPAPI"
-check "no debug sections" "! objdump -h '$exe' | grep -q ' \.debug_'"
-check "FileVersion $version" "strings16 16 | grep -A2 -x FileVersion | grep -qx '$version'"
-check "ProductVersion $version" "strings16 16 | grep -A2 -x ProductVersion | grep -qx '$version'"
-check "manifest asking for no elevation" "wrestool -x --raw -t 24 '$exe' | grep -q 'requestedExecutionLevel level=\"asInvoker\"'"
+console() { objdump -p "$exe" | grep -q '^Subsystem.*(Windows CUI)'; }
+system_dlls() { ! objdump -p "$exe" | grep 'DLL Name:' | grep -viq -e KERNEL32 -e msvcrt -e IPHLPAPI; }
+no_debug() { ! objdump -h "$exe" | grep -q ' \.debug_'; }
+version_is() { strings16 16 | grep -A2 -x "$1" | grep -qxF "$version"; }
+as_invoker() { wrestool -x --raw -t 24 "$exe" | grep -q 'requestedExecutionLevel level="asInvoker"'; }
+check "console program" console
+check "only system DLLs" system_dlls
+check "no debug sections" no_debug
+check "FileVersion $version" version_is FileVersion
+check "ProductVersion $version" version_is ProductVersion
+check "manifest asking for no elevation" as_invoker
 exit $fail

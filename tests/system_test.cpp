@@ -37,8 +37,8 @@ NamespaceRun RunProgramInNamespace(const std::string& program, const std::string
                          "'\n"
                          "ip -o link\n"
                          "exec 1>&5 2>&4 3>&- 4>&- 5>&-\n"
-                         "exec '" +
-                         program + "' \"$@\" " + redirect + "\n";
+                         "exec " +
+                         Quoted(program) + " \"$@\" " + redirect + "\n";
     Outcome outcome = RunInNamespace(mode, script, args);
     NamespaceRun run;
     size_t marker = outcome.extra.find(kIpMarker);

@@ -90,6 +90,14 @@ const std::string& NamespaceUnavailable()
     return reason;
 }
 
+std::string Quoted(const std::string& text)
+{
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
 Outcome RunInNamespace(Stdout mode, const std::string& script, const std::vector<std::string>& args)
 {
     return RunChild(mode, [&] {

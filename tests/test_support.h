@@ -45,6 +45,9 @@ const std::string& NamespaceUnavailable();
             GTEST_SKIP() << NamespaceUnavailable();     \
     } while (0)
 
+// The text as one word of a shell command, whatever it holds.
+std::string Quoted(const std::string& text);
+
 // Runs `sh -c script sh args...` in a fresh network (and user) namespace.
 Outcome RunInNamespace(Stdout mode, const std::string& script, const std::vector<std::string>& args);
 

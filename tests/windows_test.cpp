@@ -52,14 +52,6 @@ const Case kCases[] = {
     {"full_stdout", kMixedSetup, {}, ">/dev/full"},
 };
 
-std::string Quoted(const std::string& text)
-{
-    std::string quoted = "'";
-    for (char c : text)
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
 // The build tree's own wine prefix, unless MACLIST_WINE_PREFIX names a ready
 // one: the emulated x86 machine brings its own.
 std::string WinePrefix()
