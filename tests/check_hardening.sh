@@ -1,16 +1,25 @@
 #!/bin/sh
-# Checks how the command is linked: a position-independent executable with
-# read-only relocations bound at start and a non-executable stack, and, for
-# the static build, no program interpreter.
-# usage: check_hardening.sh BINARY STATIC(ON|OFF)
-binary=$1 static=$2
-command -v readelf >/dev/null || { echo "skipped: readelf (binutils) is not installed"; exit 77; }
+# Checks how the command is built and linked, as the README says for each
+# build: a position-independent executable with read-only relocations bound
+# at start and a non-executable stack; for the static build, no program
+# interpreter; the C library it was linked with; the stack protector in its
+# objects; and glibc's checked functions (_FORTIFY_SOURCE) exactly where the
+# build has them: glibc release builds, not Debug builds, and never musl,
+# which has none.
+# usage: check_hardening.sh BINARY STATIC(ON|OFF) LIBC(glibc|musl) FORTIFIED(ON|OFF) OBJECT...
+binary=$1 static=$2 libc=$3 fortified=$4
+shift 4
+for tool in readelf nm strings; do
+    command -v $tool >/dev/null || { echo "skipped: $tool (binutils) is not installed"; exit 77; }
+done
 fail=0
 # check WHAT COMMAND...: the command succeeds.
 check() { what=$1; shift; if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; fail=1; fi; }
 # has OPTION PATTERN: readelf's report with that option matches the pattern.
 has() { readelf "$1" "$binary" | grep -q "$2"; }
 lacks() { ! has "$@"; }
+# calls PATTERN: the command's objects call a function whose name matches.
+calls() { nm -u "$@" 2>/dev/null | grep -q "$pattern"; }
 check "position-independent executable" has -hW 'Type: *DYN'
 check "RELRO segment" has -lW GNU_RELRO
 check "immediate binding" has -dW 'FLAGS.*BIND_NOW'
@@ -18,5 +27,20 @@ check "non-executable stack" has -lW 'GNU_STACK\( *0x[0-9a-f]*\)\{5\} *RW '
 case $static in
 ON) check "no dynamic loader (static PIE)" lacks -lW INTERP ;;
 *) check "dynamic loader" has -lW INTERP ;;
+esac
+glibc() { strings -a "$binary" | grep -q 'glibc'; }
+not_glibc() { ! glibc; }
+case $static-$libc in
+ON-glibc) check "glibc linked in" glibc ;;
+ON-musl) check "musl linked in, nothing of glibc" not_glibc ;;
+esac
+pattern=' U __stack_chk_fail$'
+check "stack protector" calls "$@"
+pattern=' U __[a-z0-9_]*_chk$'
+unchecked() { ! nm -u "$@" 2>/dev/null | grep -v __stack_chk_fail | grep -q "$pattern"; }
+checked() { ! unchecked "$@"; }
+case $fortified in
+ON) check "glibc's checked functions (_FORTIFY_SOURCE)" checked "$@" ;;
+*) check "no checked functions (no _FORTIFY_SOURCE)" unchecked "$@" ;;
 esac
 exit $fail
