@@ -29,7 +29,7 @@ static int compare(const void *a, const void *b)
     return (x > y) - (x < y);
 }
 
-static void run(struct command *c, int round)
+static void run(struct command *c, long round)
 {
     pid_t pid = fork();
     if (pid == 0) {
@@ -54,14 +54,20 @@ static void run(struct command *c, int round)
 
 int main(int argc, char **argv)
 {
-    if (argc < 4) {
-        fprintf(stderr, "usage: runner ROUNDS NAME COMMAND [ARG...] -- NAME COMMAND [ARG...] ...\n");
+    char *end = NULL;
+    long rounds = argc > 1 ? strtol(argv[1], &end, 10) : 0;
+    if (argc < 4 || end == argv[1] || *end != '\0' || rounds < 1 || rounds > 1000000) {
+        fprintf(stderr, "usage: runner ROUNDS NAME COMMAND [ARG...] -- NAME COMMAND [ARG...] ...\n"
+                        "       (ROUNDS: a whole number from 1 to 1000000)\n");
         return 2;
     }
-    int rounds = atoi(argv[1]);
     struct command commands[MAX_COMMANDS];
-    int count = 0;
-    for (int i = 2; i < argc && count < MAX_COMMANDS;) {
+    int count = 0, i = 2;
+    while (i < argc) {
+        if (count == MAX_COMMANDS) {
+            fprintf(stderr, "runner: at most %d commands\n", MAX_COMMANDS);
+            return 2;
+        }
         struct command *c = &commands[count++];
         c->name = argv[i++];
         c->argv = &argv[i];
@@ -69,20 +75,38 @@ int main(int argc, char **argv)
             i++;
         if (i < argc)
             argv[i++] = NULL;
-        c->micros = calloc(rounds > 0 ? rounds : 1, sizeof *c->micros);
+        c->micros = calloc(rounds, sizeof *c->micros);
         c->peakKib = 0;
+        if (c->micros == NULL || c->argv[0] == NULL) {
+            fprintf(stderr, "runner: %s\n", c->micros == NULL ? "no memory for the times" : "a NAME without a COMMAND");
+            return 2;
+        }
     }
 
-    for (int i = 0; i < count; i++) /* once to warm the caches, not counted */
+    for (i = 0; i < count; i++) /* once to warm the caches, not counted */
         run(&commands[i], -1);
-    for (int round = 0; round < rounds; round++)
-        for (int i = 0; i < count; i++)
-            run(&commands[i], round);
+    /* Each round runs the commands in an order of its own, shuffled, so that
+     * every command follows every other about equally often: a run right
+     * after a heavy one (ip, with its megabytes) costs more than the same run
+     * after a light one, by a fifth of an exit-only program here. */
+    int order[MAX_COMMANDS];
+    for (i = 0; i < count; i++)
+        order[i] = i;
+    unsigned long state = 88172645463325252UL;
+    for (long round = 0; round < rounds; round++) {
+        for (i = count - 1; i > 0; i--) {
+            state ^= state << 13, state ^= state >> 7, state ^= state << 17; /* xorshift64 */
+            int j = (int)(state % (unsigned long)(i + 1)), swap = order[i];
+            order[i] = order[j], order[j] = swap;
+        }
+        for (i = 0; i < count; i++)
+            run(&commands[order[i]], round);
+    }
 
-    for (int i = 0; i < count; i++) {
+    for (i = 0; i < count; i++) {
         struct command *c = &commands[i];
         double sum = 0;
-        for (int r = 0; r < rounds; r++)
+        for (long r = 0; r < rounds; r++)
             sum += c->micros[r];
         qsort(c->micros, rounds, sizeof *c->micros, compare);
         double median = rounds % 2 ? c->micros[rounds / 2] : (c->micros[rounds / 2 - 1] + c->micros[rounds / 2]) / 2;
