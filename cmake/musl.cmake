@@ -40,9 +40,9 @@ if(MACLIST_MUSL)
 
   function(maclist_build_with_musl objects executable)
     # _FORTIFY_SOURCE asks for glibc's checked functions; musl has none.
-    target_compile_options(${objects} PRIVATE -nostdinc -nostdinc++ "SHELL:-isystem ${musl_include}"
-                           "SHELL:-isystem ${musl_uapi}" "SHELL:-isystem ${gcc_include}" -fno-exceptions -fno-rtti
-                           -U_FORTIFY_SOURCE)
+    target_compile_options(${objects} PRIVATE -nostdinc -nostdinc++ "SHELL:-isystem \"${musl_include}\""
+                           "SHELL:-isystem \"${musl_uapi}\"" "SHELL:-isystem \"${gcc_include}\"" -fno-exceptions
+                           -fno-rtti -U_FORTIFY_SOURCE)
     # musl applies no packed relative relocations (DT_RELR), and this
     # program has a handful of them.
     target_link_options(${executable} PRIVATE -nostdlib -static-pie -s -Wl,--gc-sections
