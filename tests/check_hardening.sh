@@ -1,15 +1,17 @@
 #!/bin/sh
 # Checks how the command is built and linked, as the README says for each
 # build: a position-independent executable with read-only relocations bound
-# at start and a non-executable stack; for the static build, no program
-# interpreter; the C library it was linked with; the stack protector in its
-# objects; and glibc's checked functions (_FORTIFY_SOURCE) exactly where the
-# build has them: glibc release builds, not Debug builds, and never musl,
-# which has none.
-# usage: check_hardening.sh BINARY STATIC(ON|OFF) LIBC(glibc|musl) FORTIFIED(ON|OFF) OBJECT...
-binary=$1 static=$2 libc=$3 fortified=$4
+# at start (a plain static one where the C library has no static PIE) and a
+# non-executable stack; for a static build, no program interpreter; the C
+# library it was linked with; the stack protector in its objects; and glibc's
+# checked functions (_FORTIFY_SOURCE) exactly where the build has them: glibc
+# release builds, not Debug builds, and never musl, which has none. NM names
+# the target's nm for a cross build.
+# usage: check_hardening.sh BINARY LINK(static-pie|static|dynamic) LIBC(glibc|musl) FORTIFIED(ON|OFF) OBJECT...
+binary=$1 link=$2 libc=$3 fortified=$4
 shift 4
-for tool in readelf nm strings; do
+nm=${NM:-nm}
+for tool in readelf "$nm" strings; do
     command -v $tool >/dev/null || { echo "skipped: $tool (binutils) is not installed"; exit 77; }
 done
 fail=0
@@ -19,25 +21,33 @@ check() { what=$1; shift; if "$@"; then echo "ok: $what"; else echo "FAILED: $wh
 has() { readelf "$1" "$binary" | grep -q "$2"; }
 lacks() { ! has "$@"; }
 # calls PATTERN: the command's objects call a function whose name matches.
-calls() { nm -u "$@" 2>/dev/null | grep -q "$pattern"; }
-check "position-independent executable" has -hW 'Type: *DYN'
+calls() { "$nm" -u "$@" 2>/dev/null | grep -q "$pattern"; }
 check "RELRO segment" has -lW GNU_RELRO
-check "immediate binding" has -dW 'FLAGS.*BIND_NOW'
 check "non-executable stack" has -lW 'GNU_STACK\( *0x[0-9a-f]*\)\{5\} *RW '
-case $static in
-ON) check "no dynamic loader (static PIE)" lacks -lW INTERP ;;
-*) check "dynamic loader" has -lW INTERP ;;
+case $link in
+static)
+    # Nothing is bound at run time: there is no dynamic section at all.
+    check "static executable" has -hW 'Type: *EXEC'
+    check "no dynamic loader (static)" lacks -lW INTERP ;;
+static-pie)
+    check "position-independent executable" has -hW 'Type: *DYN'
+    check "immediate binding" has -dW 'FLAGS.*BIND_NOW'
+    check "no dynamic loader (static PIE)" lacks -lW INTERP ;;
+*)
+    check "position-independent executable" has -hW 'Type: *DYN'
+    check "immediate binding" has -dW 'FLAGS.*BIND_NOW'
+    check "dynamic loader" has -lW INTERP ;;
 esac
 glibc() { strings -a "$binary" | grep -q 'glibc'; }
 not_glibc() { ! glibc; }
-case $static-$libc in
-ON-glibc) check "glibc linked in" glibc ;;
-ON-musl) check "musl linked in, nothing of glibc" not_glibc ;;
+case $link-$libc in
+static*-glibc) check "glibc linked in" glibc ;;
+static*-musl) check "musl linked in, nothing of glibc" not_glibc ;;
 esac
-pattern=' U __stack_chk_fail$'
+pattern=' U __stack_chk_fail\(_local\)\{0,1\}$'
 check "stack protector" calls "$@"
 pattern=' U __[a-z0-9_]*_chk$'
-unchecked() { ! nm -u "$@" 2>/dev/null | grep -v __stack_chk_fail | grep -q "$pattern"; }
+unchecked() { ! "$nm" -u "$@" 2>/dev/null | grep -v __stack_chk_fail | grep -q "$pattern"; }
 checked() { ! unchecked "$@"; }
 case $fortified in
 ON) check "glibc's checked functions (_FORTIFY_SOURCE)" checked "$@" ;;
