@@ -1,11 +1,13 @@
 #!/bin/sh
-# x86-guest's own plumbing, with stubs on PATH for everything that would
-# build or boot a machine: a run that first has to build the guest must boot
-# with exactly the shares it was given, and a hung guest must end the run with
-# status 125 and the reason.
-# usage: x86_guest_test.sh   (exit 77, skipped, when not run as root: build needs it)
+# The emulated machines' own plumbing, with stubs on PATH for everything that
+# would build or boot a machine: an x86-guest run that first has to build the
+# guest must boot with exactly the shares it was given; a hung guest must end
+# the run with status 125 and the reason; and an arch-guest job whose file is
+# missing, or whose guest never reports, fails with the reason.
+# usage: guest_tools_test.sh   (exit 77, skipped, when not run as root: build needs it)
 set -u
-tool=$(cd "$(dirname "$0")/../tools/x86-guest" && pwd)/x86-guest
+tools=$(cd "$(dirname "$0")/../tools" && pwd)
+tool=$tools/x86-guest/x86-guest
 [ "$(id -u)" = 0 ] || { echo "skipped: building even a stubbed guest needs root"; exit 77; }
 command -v flock >/dev/null || { echo "skipped: flock (util-linux) is not installed"; exit 77; }
 work=$(mktemp -d)
@@ -51,4 +53,28 @@ else
     printf 'FAILED: a hung guest ended the run with %s:\n%s\n' $status "$(cat "$work/out")"
     fail=1
 fi
+
+# expect WHAT STATUS MESSAGE COMMAND...: the command ends with the status and
+# says the message.
+expect() {
+    local what=$1 want=$2 message=$3 status=0
+    shift 3
+    "$@" >"$work/out" 2>&1 </dev/null || status=$?
+    if [ $status -eq "$want" ] && grep -qF "$message" "$work/out"; then
+        echo "ok: $what"
+    else
+        printf 'FAILED: %s: status %s:\n%s\n' "$what" $status "$(cat "$work/out")"
+        fail=1
+    fi
+}
+arch_tool=$tools/arch-guest/arch-guest
+expect "an arch-guest job whose file is missing fails before it boots" 125 \
+    "the job's file $work/missing does not exist" "$arch_tool" arm64 run --file "$work/missing" /dev/null
+# A guest as built, for the stub emulator to boot.
+guest=$work/cache/maclist/arch-guest-arm64-$(cat "$tools/arch-guest/recipe" "$tools/arch-guest/init" | sha256sum | cut -c1-16)
+mkdir -p "$guest"
+touch "$guest/kernel" "$guest/initrd.img" "$guest/ready"
+stub qemu-system-aarch64 'exit 0'
+expect "an arch-guest guest that powers off without a result fails" 125 \
+    "the guest powered off without finishing the job" "$arch_tool" arm64 run /dev/null
 exit $fail
