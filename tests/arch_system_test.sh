@@ -11,11 +11,9 @@
 #          runs the cases; each FILE (the command, the probe) goes in with them
 set -u
 mode=$1 arch=$2
-tool=$(cd "$(dirname "$0")/../tools/arch-guest" && pwd)/arch-guest
-skip() {
-    printf '%s: Skipped\n%s\n' "$0" "$1"
-    exit 77
-}
+here=$(cd "$(dirname "$0")" && pwd)
+tool=$here/../tools/arch-guest/arch-guest
+. "$here/guest_cases.sh"
 reason=$("$tool" "$arch" available) || skip "the $arch machine cannot run here: $reason"
 [ "$mode" = cases ] || exec "$tool" "$arch" build
 
@@ -26,10 +24,6 @@ for file; do
     set -- "$@" --file "$file"
     shift
 done
-# The argument as one word of a shell command, whatever it holds.
-quoted() {
-    printf "'%s'" "$(printf '%s' "$1" | sed "s/'/'\\\\''/g")"
-}
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 printf '%s\n' "echo \"on the $arch kernel: \$(uname -r -m)\"" \
@@ -37,8 +31,4 @@ printf '%s\n' "echo \"on the $arch kernel: \$(uname -r -m)\"" \
     "$(quoted "$link_dump_test") --gtest_filter='Faults/*'; kernel=\$?" \
     "[ \$tests -eq 0 ] && [ \$kernel -eq 0 ]" |
     "$tool" "$arch" run --timeout 1200 "$@" - >"$log" 2>&1
-status=$?
-cat "$log"
-[ $status -eq 0 ] || { echo "$0: the cases failed on $arch (status $status)"; exit 1; }
-grep -q '^\[  SKIPPED \]' "$log" && skip "cases were skipped on $arch; the reasons are above"
-[ "$(grep -c '^\[  PASSED  \] [1-9]' "$log")" -eq 2 ] || { echo "$0: not every case ran on $arch"; exit 1; }
+finish "$log" $? 2 "on the $arch kernel"

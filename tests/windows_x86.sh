@@ -12,15 +12,9 @@
 #          runs the cases
 set -u
 mode=$1 guest=$2
-tool=$(cd "$(dirname "$0")/../tools/x86-guest" && pwd)/x86-guest
-skip() {
-    printf '%s: Skipped\n%s\n' "$0" "$1"
-    exit 77
-}
-# The argument as one word of a shell command, whatever it holds.
-quoted() {
-    printf "'%s'" "$(printf '%s' "$1" | sed "s/'/'\\\\''/g")"
-}
+here=$(cd "$(dirname "$0")" && pwd)
+tool=$here/../tools/x86-guest/x86-guest
+. "$here/guest_cases.sh"
 
 if /usr/lib/wine/wine --version >/dev/null 2>&1; then
     host=yes
@@ -41,18 +35,14 @@ filter='--gtest_filter=Wine/Differential.WindowsBehavesAsNative/x86_*'
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 if [ $host = yes ]; then
-    echo "x86 cases: on this host"
+    where="on this host"
     "$test" "$filter" >"$log" 2>&1
     status=$?
 else
-    echo "x86 cases: in the emulated x86 machine"
+    where="in the emulated x86 machine"
     printf 'export MACLIST_WINE_PREFIX=/root/.wine\nexec %s %s\n' "$(quoted "$test")" "$(quoted "$filter")" |
         "$tool" run --timeout 1200 --share "$build" - >"$log" 2>&1
     status=$?
 fi
-cat "$log"
-[ $status -eq 0 ] || exit $status
-if grep -q '^\[  SKIPPED \]' "$log"; then
-    skip "cases were skipped; the reasons are above"
-fi
-grep -q '^\[  PASSED  \] [1-9]' "$log" || { echo "$0: no x86 case ran"; exit 1; }
+echo "x86 cases: $where"
+finish "$log" $status 1 "$where"
