@@ -20,8 +20,8 @@ check() { what=$1; shift; if "$@"; then echo "ok: $what"; else echo "FAILED: $wh
 # has OPTION PATTERN: readelf's report with that option matches the pattern.
 has() { readelf "$1" "$binary" | grep -q "$2"; }
 lacks() { ! has "$@"; }
-# calls PATTERN: the command's objects call a function whose name matches.
-calls() { "$nm" -u "$@" 2>/dev/null | grep -q "$pattern"; }
+# calls PATTERN OBJECT...: the objects call a function whose name matches.
+calls() { pattern=$1; shift; "$nm" -u "$@" 2>/dev/null | grep -q "$pattern"; }
 check "RELRO segment" has -lW GNU_RELRO
 check "non-executable stack" has -lW 'GNU_STACK\( *0x[0-9a-f]*\)\{5\} *RW '
 case $link in
@@ -44,11 +44,10 @@ case $link-$libc in
 static*-glibc) check "glibc linked in" glibc ;;
 static*-musl) check "musl linked in, nothing of glibc" not_glibc ;;
 esac
-pattern=' U __stack_chk_fail\(_local\)\{0,1\}$'
-check "stack protector" calls "$@"
-pattern=' U __[a-z0-9_]*_chk$'
-unchecked() { ! "$nm" -u "$@" 2>/dev/null | grep -v __stack_chk_fail | grep -q "$pattern"; }
-checked() { ! unchecked "$@"; }
+check "stack protector" calls ' U __stack_chk_fail\(_local\)\{0,1\}$' "$@"
+# glibc's checked functions: any __*_chk but the stack protector's.
+checked() { "$nm" -u "$@" 2>/dev/null | grep -v __stack_chk_fail | grep -q ' U __[a-z0-9_]*_chk$'; }
+unchecked() { ! checked "$@"; }
 case $fortified in
 ON) check "glibc's checked functions (_FORTIFY_SOURCE)" checked "$@" ;;
 *) check "no checked functions (no _FORTIFY_SOURCE)" unchecked "$@" ;;
