@@ -15,17 +15,8 @@ die() { say "$*"; exit 125; }
 mounted="" job=""
 trap '[ -z "$mounted" ] || umount "$mounted"; [ -z "$job" ] || rm -rf "$job"' EXIT
 
-# The Debian archive this machine's apt is configured with: its sources name
-# bookworm, and the same archive serves the other releases.
-mirror() {
-    local sources=/etc/apt/sources.list.d/debian.sources
-    if [ -f "$sources" ]; then
-        awk '/^URIs:/ { uri = $2 } /^Suites:/ && / bookworm( |$)/ { found = uri } /^$/ { uri = "" }
-             END { print found }' "$sources"
-    elif [ -f /etc/apt/sources.list ]; then
-        awk '$1 == "deb" && $3 == "bookworm" { print $2; exit }' /etc/apt/sources.list
-    fi
-}
+# shellcheck source=debian-archive.sh
+. "$(dirname "${BASH_SOURCE[0]}")/debian-archive.sh"
 
 # Empty when a guest can be run here, given the emulator it needs and the
 # tools its build needs; otherwise why not, in one line.
