@@ -9,7 +9,10 @@ set -u
 tools=$(cd "$(dirname "$0")/../tools" && pwd)
 tool=$tools/x86-guest/x86-guest
 [ "$(id -u)" = 0 ] || { echo "skipped: building even a stubbed guest needs root"; exit 77; }
-command -v flock >/dev/null || { echo "skipped: flock (util-linux) is not installed"; exit 77; }
+# What the tools run for real, around the stubs.
+for tool in flock:util-linux cpio:cpio; do
+    command -v "${tool%%:*}" >/dev/null || { echo "skipped: ${tool%%:*} (${tool#*:}) is not installed"; exit 77; }
+done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/bin" "$work/cache" "$work/shared dir's"
