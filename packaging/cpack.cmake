@@ -39,11 +39,13 @@ find_program(DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(DPKG_SHLIBDEPS AND NOT MACLIST_STATIC)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 endif()
+# lintian's overrides for a static command, in the package only.
 if(MACLIST_LINK STREQUAL "static-pie")
-  install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
-          RENAME maclist)
+  set(CPACK_MACLIST_LINTIAN_OVERRIDES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides)
 elseif(MACLIST_LINK STREQUAL "static")
-  install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides-static
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME maclist)
+  set(CPACK_MACLIST_LINTIAN_OVERRIDES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides-static)
+endif()
+if(CPACK_MACLIST_LINTIAN_OVERRIDES)
+  set(CPACK_INSTALL_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides.cmake)
 endif()
 include(CPack)
