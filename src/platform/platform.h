@@ -44,8 +44,8 @@ struct IP_ADAPTER_INFO {
 typedef IP_ADAPTER_INFO* PIP_ADAPTER_INFO;
 
 // Fills the caller's buffer with one record per network interface of this
-// network namespace except loopback, in interface-index order, chained through
-// Next. Returns ERROR_SUCCESS with at least one record; ERROR_NO_DATA when
+// network namespace except loopback, in the order the kernel's link dump gives
+// them (the order `ip link` lists them), chained through Next. Returns ERROR_SUCCESS with at least one record; ERROR_NO_DATA when
 // there is no such interface; ERROR_BUFFER_OVERFLOW, with *pOutBufLen set to
 // the size needed, when they do not fit; ERROR_INVALID_PARAMETER for a null
 // pOutBufLen; ERROR_NOT_SUPPORTED when the system will not list interfaces.
