@@ -10,8 +10,8 @@ tools=$(cd "$(dirname "$0")/../tools" && pwd)
 tool=$tools/x86-guest/x86-guest
 [ "$(id -u)" = 0 ] || { echo "skipped: building even a stubbed guest needs root"; exit 77; }
 # What the tools run for real, around the stubs.
-for tool in flock:util-linux cpio:cpio; do
-    command -v "${tool%%:*}" >/dev/null || { echo "skipped: ${tool%%:*} (${tool#*:}) is not installed"; exit 77; }
+for needed in flock:util-linux cpio:cpio; do
+    command -v "${needed%%:*}" >/dev/null || { echo "skipped: ${needed%%:*} (${needed#*:}) is not installed"; exit 77; }
 done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
