@@ -1,21 +1,43 @@
-# The command linked statically against musl (Debian's musl-tools) instead of
-# glibc: musl's start-up does next to nothing, where a static glibc program
-# spends most of its short life detecting processor features and relocating
-# itself. The program needs nothing of the C++ library, so it is built
-# without exceptions or RTTI and linked with no libstdc++ or libgcc_eh; the
-# kernel's UAPI headers, which musl does not ship, come from the system's
-# linux-libc-dev, searched after musl's own.
+# The command linked statically against musl instead of glibc: musl's
+# start-up does next to nothing, where a static glibc program spends most of
+# its short life detecting processor features and relocating itself. The
+# program needs nothing of the C++ library, so it is built without exceptions
+# or RTTI and linked with no libstdc++ or libgcc_eh; the kernel's UAPI
+# headers, which musl does not ship, come from the target's linux-libc-dev,
+# searched after musl's own.
 #
-# Sets MACLIST_MUSL to ON where musl is installed for this machine, and then
-# defines maclist_build_with_musl(OBJECTS EXECUTABLE): compile the object
-# library against musl and link the executable from it as a static PIE.
+# musl comes from Debian's musl-dev: for this machine, musl-tools installs
+# it; for a cross build, tools/musl-dev fetches the target architecture's
+# into the cache, unpacked, the first time.
+#
+# Sets MACLIST_MUSL to ON where musl for the target is at hand (and
+# MACLIST_MUSL_MISSING to why not, elsewhere), and then defines
+# maclist_build_with_musl(OBJECTS EXECUTABLE): compile the object library
+# against musl and link the executable from it as a static PIE.
 
 set(MACLIST_MUSL OFF)
-string(REPLACE "-linux-gnu" "-linux-musl" musl_triplet "${CMAKE_LIBRARY_ARCHITECTURE}")
-set(musl_include /usr/include/${musl_triplet})
-set(musl_lib /usr/lib/${musl_triplet})
-if(musl_triplet MATCHES "-linux-musl" AND EXISTS ${musl_include}/stdio.h AND EXISTS ${musl_lib}/libc.a
-   AND EXISTS ${musl_lib}/rcrt1.o)
+if(CMAKE_CROSSCOMPILING)
+  execute_process(COMMAND ${PROJECT_SOURCE_DIR}/tools/musl-dev ${MACLIST_DEBIAN_ARCH} OUTPUT_VARIABLE musl_root
+                  ERROR_VARIABLE musl_error RESULT_VARIABLE musl_status OUTPUT_STRIP_TRAILING_WHITESPACE
+                  ERROR_STRIP_TRAILING_WHITESPACE)
+  file(GLOB musl_lib ${musl_root}/usr/lib/*-linux-musl*)
+  set(MACLIST_MUSL_MISSING "musl-dev for ${MACLIST_DEBIAN_ARCH} cannot be had (${musl_error})")
+  # The cross compiler's own headers of the kernel.
+  set(uapi_include /usr/${MACLIST_TRIPLET}/include)
+  set(uapi_asm ${uapi_include}/asm)
+else()
+  set(musl_status 0)
+  set(musl_root "")
+  string(REPLACE "-linux-gnu" "-linux-musl" musl_triplet "${CMAKE_LIBRARY_ARCHITECTURE}")
+  set(musl_lib /usr/lib/${musl_triplet})
+  set(MACLIST_MUSL_MISSING "musl (musl-tools) is not installed")
+  set(uapi_include /usr/include)
+  set(uapi_asm /usr/include/${CMAKE_LIBRARY_ARCHITECTURE}/asm)
+endif()
+get_filename_component(musl_triplet "${musl_lib}" NAME)
+set(musl_include ${musl_root}/usr/include/${musl_triplet})
+if(musl_status EQUAL 0 AND musl_triplet MATCHES "-linux-musl" AND EXISTS ${musl_include}/stdio.h
+   AND EXISTS ${musl_lib}/libc.a AND EXISTS ${musl_lib}/rcrt1.o)
   set(MACLIST_MUSL ON)
 endif()
 
@@ -24,8 +46,7 @@ if(MACLIST_MUSL)
   # mistake behind musl's.
   set(musl_uapi ${CMAKE_BINARY_DIR}/musl-uapi)
   file(MAKE_DIRECTORY ${musl_uapi})
-  foreach(pair "linux;/usr/include/linux" "asm;/usr/include/${CMAKE_LIBRARY_ARCHITECTURE}/asm"
-               "asm-generic;/usr/include/asm-generic")
+  foreach(pair "linux;${uapi_include}/linux" "asm;${uapi_asm}" "asm-generic;${uapi_include}/asm-generic")
     list(GET pair 0 name)
     list(GET pair 1 target)
     file(CREATE_LINK ${target} ${musl_uapi}/${name} SYMBOLIC)
@@ -43,12 +64,20 @@ if(MACLIST_MUSL)
     target_compile_options(${objects} PRIVATE -nostdinc -nostdinc++ "SHELL:-isystem \"${musl_include}\""
                            "SHELL:-isystem \"${musl_uapi}\"" "SHELL:-isystem \"${gcc_include}\"" -fno-exceptions
                            -fno-rtti -U_FORTIFY_SOURCE)
-    # musl applies no packed relative relocations (DT_RELR), and this
-    # program has a handful of them.
-    target_link_options(${executable} PRIVATE -nostdlib -static-pie -s -Wl,--gc-sections
+    # A static PIE, asked of the linker itself: the GCC drivers for arm and
+    # riscv64 have no static-PIE link of their own, and make of -static-pie
+    # a dynamic program, of -static -pie a fixed-address one. Relocations
+    # stay in the text-free, read-only-after-start form musl's start-up
+    # applies: RELATIVE ones, and not packed (DT_RELR), which musl does not
+    # apply; this program has a handful.
+    target_link_options(${executable} PRIVATE -nostdlib -Wl,-static -Wl,-pie -Wl,--no-dynamic-linker -Wl,-z,text
+                        -s -Wl,--gc-sections
                         -Wl,-Map=${CMAKE_CURRENT_BINARY_DIR}/${executable}.map ${musl_lib}/rcrt1.o ${musl_lib}/crti.o
                         ${gcc_crtbeginS.o})
-    target_link_libraries(${executable} PRIVATE ${musl_lib}/libc.a ${gcc_libgcc} ${gcc_crtendS.o} ${musl_lib}/crtn.o)
+    # One group: 32-bit arm's libgcc calls back into libc (raise, on a
+    # division by zero).
+    target_link_libraries(${executable} PRIVATE -Wl,--start-group ${musl_lib}/libc.a ${gcc_libgcc} -Wl,--end-group
+                          ${gcc_crtendS.o} ${musl_lib}/crtn.o)
     # The link map says what went in: neither the C++ library nor the
     # unwinder may.
     add_custom_command(TARGET ${executable} POST_BUILD
