@@ -11,8 +11,8 @@
 binary=$1 link=$2 libc=$3 fortified=$4
 shift 4
 nm=${NM:-nm}
-for tool in readelf "$nm" strings; do
-    command -v $tool >/dev/null || { echo "skipped: $tool (binutils) is not installed"; exit 77; }
+for tool in readelf "$nm" strings file; do
+    command -v $tool >/dev/null || { echo "skipped: $tool (binutils, file) is not installed"; exit 77; }
 done
 fail=0
 # check WHAT COMMAND...: the command succeeds.
@@ -20,6 +20,9 @@ check() { what=$1; shift; if "$@"; then echo "ok: $what"; else echo "FAILED: $wh
 # has OPTION PATTERN: readelf's report with that option matches the pattern.
 has() { readelf "$1" "$binary" | grep -q "$2"; }
 lacks() { ! has "$@"; }
+file_says() { file -b "$binary" | grep -q "$1"; }
+# relocations_are PATTERN: every relocation's type ends with the pattern.
+relocations_are() { ! readelf -rW "$binary" | awk 'NF > 2 && $1 ~ /^[0-9a-f]+$/ { print $3 }' | grep -v "$1\$" | grep -q .; }
 # calls PATTERN OBJECT...: the objects call a function whose name matches.
 calls() { pattern=$1; shift; "$nm" -u "$@" 2>/dev/null | grep -q "$pattern"; }
 check "RELRO segment" has -lW GNU_RELRO
@@ -31,8 +34,17 @@ static)
     check "no dynamic loader (static)" lacks -lW INTERP ;;
 static-pie)
     check "position-independent executable" has -hW 'Type: *DYN'
+    check "file calls it static-pie linked" file_says 'static-pie linked'
     check "immediate binding" has -dW 'FLAGS.*BIND_NOW'
-    check "no dynamic loader (static PIE)" lacks -lW INTERP ;;
+    check "FLAGS_1 with NOW and PIE" has -dW 'FLAGS_1.*NOW.* PIE'
+    check "no dynamic loader (static PIE)" lacks -lW INTERP
+    # The start-up relocates the program itself, and musl's applies only
+    # RELATIVE relocations (glibc's also IRELATIVE ones): a symbolic one
+    # would leave its pointer unset.
+    case $libc in
+    musl) check "only RELATIVE relocations" relocations_are '_RELATIVE' ;;
+    *) check "only RELATIVE and IRELATIVE relocations" relocations_are '_I\{0,1\}RELATIVE' ;;
+    esac ;;
 *)
     check "position-independent executable" has -hW 'Type: *DYN'
     check "immediate binding" has -dW 'FLAGS.*BIND_NOW'
