@@ -1,20 +1,17 @@
 # The cross builds, and which of them this machine can make. Sourced by
-# .ci/run, tools/check-package and tools/check-reproducible.
+# .ci/run, tools/setup, tools/check-package, tools/check-reproducible and
+# bench/arch-counts.sh.
 
 # One line a cross build: its preset (CMakePresets.json has the same ones),
-# its compiler, and Debian's package of that compiler.
+# its compiler, and Debian's package of that compiler. The Linux ones are
+# those of tools/architectures.
 cross_builds() {
-    cat <<'BUILDS'
-windows-x86 i686-w64-mingw32-g++ g++-mingw-w64-i686
-windows-x64 x86_64-w64-mingw32-g++ g++-mingw-w64-x86-64
-linux-arm64 aarch64-linux-gnu-g++ g++-aarch64-linux-gnu
-linux-armel arm-linux-gnueabi-g++ g++-arm-linux-gnueabi
-linux-armhf arm-linux-gnueabihf-g++ g++-arm-linux-gnueabihf
-linux-i386 i686-linux-gnu-g++ g++-i686-linux-gnu
-linux-ppc64el powerpc64le-linux-gnu-g++ g++-powerpc64le-linux-gnu
-linux-riscv64 riscv64-linux-gnu-g++ g++-riscv64-linux-gnu
-linux-s390x s390x-linux-gnu-g++ g++-s390x-linux-gnu
-BUILDS
+    echo "windows-x86 i686-w64-mingw32-g++ g++-mingw-w64-i686"
+    echo "windows-x64 x86_64-w64-mingw32-g++ g++-mingw-w64-x86-64"
+    local arch triplet _
+    while read -r arch triplet _; do
+        echo "linux-$arch $triplet-g++ g++-$triplet"
+    done < <(grep -v -e '^#' -e '^$' "$(dirname "${BASH_SOURCE[0]}")/architectures")
 }
 
 # add_cross_presets PATTERN: adds to the array `presets` every cross build
