@@ -11,8 +11,8 @@ endif()
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES MACLIST_TRIPLET)
 
 string(REGEX MATCH "^[^-]+" cross_cpu "${MACLIST_TRIPLET}")
-# The triplet's architecture, by Debian's name and by qemu's, from the list
-# of architectures.
+# The triplet's architecture, by Debian's name, qemu's and RPM's, from the
+# list of architectures.
 file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/../tools/architectures architectures REGEX "^[a-z]")
 foreach(line IN LISTS architectures)
   string(REGEX MATCHALL "[^ ]+" fields "${line}")
@@ -20,6 +20,7 @@ foreach(line IN LISTS architectures)
   if(triplet STREQUAL MACLIST_TRIPLET)
     list(GET fields 0 MACLIST_DEBIAN_ARCH)
     list(GET fields 3 qemu_arch)
+    list(GET fields 4 MACLIST_RPM_ARCH)
   endif()
 endforeach()
 if(NOT MACLIST_DEBIAN_ARCH)

@@ -3,6 +3,7 @@
 set(CPACK_PACKAGE_NAME maclist)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+set(CPACK_PACKAGE_VENDOR "maclist developers")
 
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
@@ -39,6 +40,33 @@ find_program(DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(DPKG_SHLIBDEPS AND NOT MACLIST_STATIC)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 endif()
+# The RPM, for the systems that install those: the same files, under RPM's
+# name of the architecture (none for armel, which no RPM-based system runs
+# on). Nothing is relocatable, no system folder is claimed, and the files and
+# the package's header carry SOURCE_DATE_EPOCH rather than the build's time
+# and host, so that the same source gives the same RPM.
+if(CMAKE_CROSSCOMPILING)
+  set(CPACK_RPM_PACKAGE_ARCHITECTURE ${MACLIST_RPM_ARCH})
+else()
+  set(CPACK_RPM_PACKAGE_ARCHITECTURE ${CMAKE_SYSTEM_PROCESSOR})
+endif()
+set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
+set(CPACK_RPM_PACKAGE_LICENSE MIT)
+set(CPACK_RPM_PACKAGE_GROUP "Applications/System")
+set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}")
+set(CPACK_RPM_PACKAGE_SUMMARY "List the hardware addresses of the network adapters")
+set(CPACK_PACKAGE_RELOCATABLE OFF)
+set(CPACK_RPM_PACKAGE_RELOCATABLE OFF)
+set(CPACK_RPM_NO_INSTALL_PREFIX_RELOCATION ON)
+set(CPACK_RPM_PACKAGE_AUTOREQPROV OFF)
+set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION /usr/share/man /usr/share/man/man1)
+set(CPACK_RPM_SPEC_MORE_DEFINE "%define _buildhost reproducible
+%define _build_id_links none
+%define packager ${CPACK_DEBIAN_PACKAGE_MAINTAINER}
+%define use_source_date_epoch_as_buildtime 1
+%define clamp_mtime_to_source_date_epoch 1
+%define __os_install_post %{nil}")
+
 # lintian's overrides for a static command, in the package only.
 if(MACLIST_LINK STREQUAL "static-pie")
   set(CPACK_MACLIST_LINTIAN_OVERRIDES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides)
