@@ -35,11 +35,7 @@ for artifact in "$artifacts"/*.deb "$artifacts"/*.rpm "$artifacts"/*.tar.gz; do
     [ -f "$artifact" ] || continue
     dir=$unpacked/$(basename "$artifact")
     mkdir "$dir"
-    case $artifact in
-    *.deb) dpkg-deb -x "$artifact" "$dir" && file=$dir/usr/bin/maclist ;;
-    *.rpm) (cd "$dir" && rpm2cpio "$artifact" | cpio -idm --quiet) && file=$dir/usr/bin/maclist ;;
-    *) tar -xzf "$artifact" -C "$dir" && file=$(echo "$dir"/maclist-*/maclist) ;;
-    esac || { echo "$0: $artifact cannot be unpacked"; exit 1; }
+    file=$("$here/../tools/shipped-command" "$artifact" "$dir") || exit 1
     cmp -s "$file" "$command" || { echo "$0: the maclist in $(basename "$artifact") is not the one built"; exit 1; }
     shipped="$shipped $(quoted "$file")"
     set -- "$@" --file "$file"
