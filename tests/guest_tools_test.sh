@@ -2,8 +2,9 @@
 # The emulated machines' own plumbing, with stubs on PATH for everything that
 # would build or boot a machine: an x86-guest run that first has to build the
 # guest must boot with exactly the shares it was given; a hung guest must end
-# the run with status 125 and the reason; and an arch-guest job whose file is
-# missing, or whose guest never reports, fails with the reason.
+# the run with status 125 and the reason; a run whose guest fails to build
+# must leave no folder behind; and an arch-guest job whose file is missing, or
+# whose guest never reports, fails with the reason.
 # usage: guest_tools_test.sh   (exit 77, skipped, when not run as root: build needs it)
 set -u
 tools=$(cd "$(dirname "$0")/../tools" && pwd)
@@ -18,18 +19,19 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/bin" "$work/cache" "$work/shared dir's"
 
 stub() { printf '#!/bin/sh\n%s\n' "$2" >"$work/bin/$1" && chmod +x "$work/bin/$1"; }
-# debootstrap lays out just what the recipe then touches in the root.
-stub debootstrap 'while [ $# -gt 2 ]; do shift; done; root=$1
-mkdir -p "$root/etc/apt" "$root/etc/initramfs-tools/conf.d" "$root/usr/sbin" "$root/sbin" "$root/boot"
-touch "$root/boot/vmlinuz-stub" "$root/boot/initrd.img-stub"'
-for name in mount umount chroot mke2fs; do stub $name 'exit 0'; done
-# The emulator records each boot's shares, finishes the job at once, or hangs
-# when told to.
+# mmdebstrap lays out just what the recipe then takes from the root, which
+# follows the suite among its arguments.
+stub mmdebstrap 'for a; do [ "${previous:-}" != bookworm ] || root=$a; previous=$a; done
+mkdir -p "$root/boot" && touch "$root/boot/vmlinuz-stub" "$root/boot/initrd.img-stub"'
+stub mke2fs 'exit 0'
+# The emulator records each boot's shares, finishes the job at once, hangs or
+# fails when told to.
 stub qemu-system-x86_64 'for a; do case $a in local,path=*)
   path=${a#local,path=}; path=${path%%,mount_tag=*}; tag=${a#*mount_tag=}; tag=${tag%%,*}
   [ "$tag" = job ] && job=$path || echo "$tag $path" >>"$BOOTS"; esac; done
 echo boot >>"$BOOTS"
 [ -z "${HANG:-}" ] || exec sleep 60
+[ -z "${FAIL:-}" ] || exit 1
 : >"$job/stdout"; : >"$job/stderr"; echo 0 >"$job/status"'
 
 fail=0
@@ -57,10 +59,22 @@ else
     fail=1
 fi
 
+# A run whose guest fails to build leaves no folder of its own behind.
+mkdir "$work/tmp"
+status=0
+echo true | FAIL=1 TMPDIR="$work/tmp" XDG_CACHE_HOME="$work/cache2" "$tool" run - >"$work/out" 2>&1 || status=$?
+if [ $status -eq 125 ] && [ -z "$(ls -A "$work/tmp")" ]; then
+    echo "ok: a run whose guest fails to build ends with 125 and leaves nothing in TMPDIR"
+else
+    printf 'FAILED: a failed build ended the run with %s, leaving in TMPDIR: %s\n%s\n' $status \
+        "$(ls -A "$work/tmp")" "$(cat "$work/out")"
+    fail=1
+fi
+
 # expect WHAT STATUS MESSAGE COMMAND...: the command ends with the status and
 # says the message.
 expect() {
-    local what=$1 want=$2 message=$3 status=0
+    what=$1 want=$2 message=$3 status=0
     shift 3
     "$@" >"$work/out" 2>&1 </dev/null || status=$?
     if [ $status -eq "$want" ] && grep -qF "$message" "$work/out"; then

@@ -1,14 +1,65 @@
-# Sourced by the scripts that build a Debian root: the emulated machines
-# (through guest-common.sh) and tools/bare-root.
+# shellcheck shell=bash
+# How the scripts that make a tree of Debian packages tell mmdebstrap where
+# they come from: the Debian archive this machine's apt uses, as apt itself
+# reads its configuration. Sourced by tools/bare-root, tools/musl-dev and
+# tools/guest-common.sh, for the emulated machines' recipes
+# (tools/x86-guest/recipe, and tools/arch-guest/recipe, whose unpacking step
+# sources it once more to run under a time limit).
 
-# The Debian archive this machine's apt is configured with: its sources name
-# bookworm, and the same archive serves the other releases.
-mirror() {
-    local sources=/etc/apt/sources.list.d/debian.sources
-    if [ -f "$sources" ]; then
-        awk '/^URIs:/ { uri = $2 } /^Suites:/ && / bookworm( |$)/ { found = uri } /^$/ { uri = "" }
-             END { print found }' "$sources"
-    elif [ -f /etc/apt/sources.list ]; then
-        awk '$1 == "deb" && $3 == "bookworm" { print $2; exit }' /etc/apt/sources.list
+# debian_mirror: the address of the archive that serves this machine's
+# Debian release, as apt reads its sources; nothing when there is none.
+debian_mirror() {
+    local release
+    release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    # shellcheck disable=SC2016  # apt's own placeholders
+    apt-get indextargets --no-release-info --format '$(REPO_URI) $(RELEASE) $(TARGET_OF)' |
+        awk -v release="$release" '$2 == release && $3 == "deb" { print $1; exit }'
+}
+
+# debian_archive SUITE: sets the arrays `sources`, mmdebstrap's MIRROR
+# arguments for the Debian release SUITE, and `apt_options`, this machine's
+# apt settings as mmdebstrap options. For this machine's own release the
+# sources are its apt sources files themselves (with whatever updates and
+# security suites they name); for another release, the main component of
+# SUITE from the archive that serves this machine's release. Returns 1, with
+# the reason on standard error, when apt names no such archive.
+debian_archive() {
+    local suite=$1 release list parts main conf file mirror
+    release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    eval "$(apt-config shell list Dir::Etc::sourcelist/f parts Dir::Etc::sourceparts/d \
+        main Dir::Etc::main/f conf Dir::Etc::parts/d)"
+    apt_options=()
+    for file in "$main" "${conf%/}"/*; do
+        # The files apt itself reads: a plain name, with no extension or .conf.
+        [[ ${file##*/} =~ ^[A-Za-z0-9_-]+$|^[A-Za-z0-9_.-]+\.conf$ ]] && [ -f "$file" ] || continue
+        apt_options+=("--aptopt=$file")
+    done
+    sources=()
+    if [ "$suite" = "$release" ]; then
+        for file in "$list" "${parts%/}"/*.list "${parts%/}"/*.sources; do
+            [ ! -s "$file" ] || sources+=("$file")
+        done
+        [ ${#sources[@]} -gt 0 ] || { echo "apt names no sources for $release" >&2; return 1; }
+    else
+        mirror=$(debian_mirror)
+        [ -n "$mirror" ] || { echo "apt names no Debian archive that serves $release, to take $suite from" >&2; return 1; }
+        sources=("deb $mirror $suite main")
     fi
+}
+
+# debian_packages ARCH SUITE DIR PACKAGE...: unpacks the packages of the
+# Debian architecture ARCH from release SUITE, with every package they
+# depend on, into the empty folder DIR, whose /bin, /sbin and /lib lead into
+# /usr as on a Debian 12 machine; nothing is installed and nothing of them
+# runs. mmdebstrap checks them against Debian's keyring; it works as root or
+# as a user. The downloaded packages stay in DIR/var/cache/apt/archives.
+# Its messages go to standard error.
+debian_packages() {
+    local arch=$1 suite=$2 dir=$3 list
+    shift 3
+    list=$(IFS=,; echo "$*")
+    debian_archive "$suite" || return 1
+    mmdebstrap --mode=chrootless --variant=extract --architectures="$arch" --include="$list" \
+        --hook-dir=/usr/share/mmdebstrap/hooks/merged-usr --skip=cleanup/apt/cache "${apt_options[@]}" \
+        "$suite" "$dir" "${sources[@]}"
 }

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # What the emulated machines (tools/x86-guest, tools/arch-guest) share:
 # messages, the cache and its key, the lock, the Debian archive to build
 # from, the reasons a guest cannot be built here, and a boot of qemu under a
@@ -6,14 +7,17 @@
 #   recipe_files  the files that make the guest: their hash names its cache
 # Sets cache (the cache folder) and guest (this guest's folder in it).
 
+: "${kind:?}" "${recipe_files[0]:?}"
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/maclist
 guest=$cache/$kind-$(cat "${recipe_files[@]}" | sha256sum | cut -c1-16)
 
 say() { echo "$kind: $*" >&2; }
 die() { say "$*"; exit 125; }
-# What is left to undo when the tool ends, however it ends.
-mounted="" job=""
-trap '[ -z "$mounted" ] || umount "$mounted"; [ -z "$job" ] || rm -rf "$job"' EXIT
+# What is left to undo when the tool ends, however it ends: a run's
+# temporary folder. Its name is the tools' alone, so that no function's local
+# variable can stand in for it when the trap runs inside that function.
+run_folder=""
+trap '[ -z "$run_folder" ] || rm -rf "$run_folder"' EXIT
 
 # shellcheck source=debian-archive.sh
 . "$(dirname "${BASH_SOURCE[0]}")/debian-archive.sh"
@@ -28,10 +32,10 @@ unavailable_because() {
     command -v flock >/dev/null || { echo "flock (util-linux) is not installed"; return; }
     [ -e "$guest/ready" ] && return
     [ "$(id -u)" = 0 ] || { echo "no $kind is built, and building one needs root"; return; }
-    for tool in debootstrap "$@"; do
+    for tool in mmdebstrap "$@"; do
         command -v "$tool" >/dev/null || { echo "no $kind is built, and building one needs $tool"; return; }
     done
-    [ -n "$(mirror)" ] || echo "no $kind is built, and apt names no Debian archive to build one from"
+    [ -n "$(debian_mirror)" ] || echo "no $kind is built, and apt names no Debian archive to build one from"
 }
 
 lock() {
