@@ -7,15 +7,22 @@
 #
 # usage: arch_system_test.sh machine ARCH
 #          makes the machine ready: builds it unless the cached one is current
-#        arch_system_test.sh cases ARCH ARTIFACTS SYSTEM_TEST LINK_DUMP_TEST COMMAND PROBE
-#          runs the cases, with the command and the probe; and the command as
-#          each artifact in the folder ARTIFACTS (.deb, RPM, tarball) ships
-#          it, taken out here, which must be the command built, byte for
-#          byte, and list what it lists in a namespace of its own there
+#        arch_system_test.sh cases ARCH ARTIFACTS SYSTEM_TEST LINK_DUMP_TEST COMMAND PROBE IP_LISTING
+#          runs the cases, with the command, the probe and tools/ip-listing;
+#          and the command as each artifact in the folder ARTIFACTS (.deb,
+#          RPM, tarball) ships it, taken out here, which must be the command
+#          built, byte for byte, and list what it lists in a namespace of its
+#          own there
 set -u
-mode=$1 arch=$2
+usage="usage: arch_system_test.sh machine ARCH | cases ARCH ARTIFACTS SYSTEM_TEST LINK_DUMP_TEST COMMAND PROBE IP_LISTING"
+mode=${1:-} arch=${2:-}
+case $mode-$# in
+machine-2 | cases-8) ;;
+*) echo "$usage" >&2; exit 2 ;;
+esac
 here=$(cd "$(dirname "$0")" && pwd)
 tool=$here/../tools/arch-guest/arch-guest
+# shellcheck source=guest_cases.sh
 . "$here/guest_cases.sh"
 reason=$("$tool" "$arch" available) || skip "the $arch machine cannot run here: $reason"
 [ "$mode" = cases ] || exec "$tool" "$arch" build
