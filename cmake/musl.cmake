@@ -69,9 +69,11 @@ if(MACLIST_MUSL)
     # a dynamic program, of -static -pie a fixed-address one. Relocations
     # stay in the text-free, read-only-after-start form musl's start-up
     # applies: RELATIVE ones, and not packed (DT_RELR), which musl does not
-    # apply; this program has a handful.
+    # apply; this program has a handful. Release builds are stripped; a
+    # Debug or RelWithDebInfo build keeps its symbols and debug information,
+    # for the debugger.
     target_link_options(${executable} PRIVATE -nostdlib -Wl,-static -Wl,-pie -Wl,--no-dynamic-linker -Wl,-z,text
-                        -s -Wl,--gc-sections
+                        $<$<CONFIG:Release,MinSizeRel>:-s> -Wl,--gc-sections
                         -Wl,-Map=${CMAKE_CURRENT_BINARY_DIR}/${executable}.map ${musl_lib}/rcrt1.o ${musl_lib}/crti.o
                         ${gcc_crtbeginS.o})
     # One group: 32-bit arm's libgcc calls back into libc (raise, on a
