@@ -62,7 +62,11 @@ done
 cp "$maclist" "$work/maclist"
 runner=("$work/runner" "$rounds" exit-only "$work/exit-only.copy" -- "dump floor" "$work/dump-floor.copy"
   -- "glibc empty" "$work/empty.copy" -- maclist "$work/maclist" -- "ip -o link" "$ip" -o link)
-measure="\"\$@\" >'$work/first' && \"\$@\" >'$work/second'"
+# The runner measures twice, into two files named in the environment, so
+# that the command line holds no path, whatever it contains.
+export BENCH_FIRST=$work/first BENCH_SECOND=$work/second
+# shellcheck disable=SC2016  # expanded by the shell that runs it
+measure='"$@" >"$BENCH_FIRST" && "$@" >"$BENCH_SECOND"'
 
 if [ $addresses = yes ]; then
   {

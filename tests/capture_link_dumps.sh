@@ -36,10 +36,11 @@ for n in range(1, 100):
         break
 PYTHON
 
+# capture NAME SETUP: runs the setup commands in a fresh namespace, then
+# grabs the dump there into NAME-N.dump.
 capture() {
-    unshare -rn sh -c "set -e
-$2
-python3 '$grabber' '$out/$1'"
+    # shellcheck disable=SC2016  # expanded by the namespace's shell
+    unshare -rn sh -c 'set -e; eval "$1"; python3 "$2" "$3"' sh "$2" "$grabber" "$out/$1"
 }
 capture loopback ""
 capture mixed "ip link add v0 type veth peer name v1

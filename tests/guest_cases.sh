@@ -1,3 +1,4 @@
+# shellcheck shell=sh
 # What the scripts that run test cases on a host or in an emulated machine
 # share (windows_x86.sh, arch_system_test.sh); sourced.
 

@@ -1,6 +1,7 @@
+# shellcheck shell=bash
 # The cross builds, and which of them this machine can make. Sourced by
-# .ci/run, tools/setup, tools/check-package, tools/check-reproducible and
-# bench/arch-counts.sh.
+# .ci/run, tools/setup, tools/release, tools/check-package,
+# tools/check-reproducible and bench/arch-counts.sh.
 
 # One line a cross build: its preset (CMakePresets.json has the same ones),
 # its compiler, and Debian's package of that compiler. The Linux ones are
