@@ -12,7 +12,8 @@ if(WIN32)
   else()
     set(CPACK_PACKAGE_FILE_NAME maclist-${PROJECT_VERSION}-win32)
   endif()
-  # The three files at the top of the zip: unpacking it makes one folder.
+  # The three files at the top of the zip, in no folder: unpacking it puts
+  # them where the user unpacks it.
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
   include(CPack)
   return()

@@ -1,6 +1,6 @@
 #!/bin/sh
-# Checks how the command is built and linked, as the README says for each
-# build: a position-independent executable with read-only relocations bound
+# Checks how the command is built and linked, as doc/building.md's table says
+# for each build: a position-independent executable with read-only relocations bound
 # at start (a plain static one where the C library has no static PIE) and a
 # non-executable stack; for a static build, no program interpreter; the C
 # library it was linked with; the stack protector in its objects; and glibc's
