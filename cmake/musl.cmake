@@ -11,7 +11,9 @@
 # into the cache, unpacked, the first time.
 #
 # Sets MACLIST_MUSL to ON where musl for the target is at hand (and
-# MACLIST_MUSL_MISSING to why not, elsewhere), and then defines
+# MACLIST_MUSL_MISSING to why not, elsewhere), MACLIST_MUSL_ROOT to the
+# folder tools/musl-dev unpacked it in (empty for musl-tools'), and then
+# defines
 # maclist_build_with_musl(OBJECTS EXECUTABLE): compile the object library
 # against musl and link the executable from it as a static PIE.
 
@@ -42,6 +44,7 @@ if(musl_status EQUAL 0 AND musl_triplet MATCHES "-linux-musl" AND EXISTS ${musl_
 endif()
 
 if(MACLIST_MUSL)
+  set(MACLIST_MUSL_ROOT "${musl_root}")
   # Only the kernel's own headers, so that nothing of glibc's is found by
   # mistake behind musl's.
   set(musl_uapi ${CMAKE_BINARY_DIR}/musl-uapi)
@@ -74,14 +77,14 @@ if(MACLIST_MUSL)
     # for the debugger.
     target_link_options(${executable} PRIVATE -nostdlib -Wl,-static -Wl,-pie -Wl,--no-dynamic-linker -Wl,-z,text
                         $<$<CONFIG:Release,MinSizeRel>:-s> -Wl,--gc-sections
-                        -Wl,-Map=${CMAKE_CURRENT_BINARY_DIR}/${executable}.map ${musl_lib}/rcrt1.o ${musl_lib}/crti.o
+                        ${musl_lib}/rcrt1.o ${musl_lib}/crti.o
                         ${gcc_crtbeginS.o})
     # One group: 32-bit arm's libgcc calls back into libc (raise, on a
     # division by zero).
     target_link_libraries(${executable} PRIVATE -Wl,--start-group ${musl_lib}/libc.a ${gcc_libgcc} -Wl,--end-group
                           ${gcc_crtendS.o} ${musl_lib}/crtn.o)
-    # The link map says what went in: neither the C++ library nor the
-    # unwinder may.
+    # The link map (maclist.map, which every build writes) says what went
+    # in: neither the C++ library nor the unwinder may.
     add_custom_command(TARGET ${executable} POST_BUILD
       COMMAND sh -c [=[! grep -E 'libstdc\+\+|libgcc_eh' "$0" || { echo "$0: libstdc++ or libgcc_eh is linked in"; exit 1; }]=]
               ${CMAKE_CURRENT_BINARY_DIR}/${executable}.map
