@@ -60,7 +60,7 @@ set(CPACK_PACKAGE_RELOCATABLE OFF)
 set(CPACK_RPM_PACKAGE_RELOCATABLE OFF)
 set(CPACK_RPM_NO_INSTALL_PREFIX_RELOCATION ON)
 set(CPACK_RPM_PACKAGE_AUTOREQPROV OFF)
-set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION /usr/share/man /usr/share/man/man1)
+set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION /usr/share/man /usr/share/man/man1 /usr/share/licenses)
 set(CPACK_RPM_SPEC_MORE_DEFINE "%define _buildhost reproducible
 %define _build_id_links none
 %define packager ${CPACK_DEBIAN_PACKAGE_MAINTAINER}
@@ -68,13 +68,25 @@ set(CPACK_RPM_SPEC_MORE_DEFINE "%define _buildhost reproducible
 %define clamp_mtime_to_source_date_epoch 1
 %define __os_install_post %{nil}")
 
-# lintian's overrides for a static command, in the package only.
+# What the command embeds of other people's code (tools/components, after
+# the link): the RPM's licence and bundled components are set from it when
+# CPack runs, and the Debian package is given the field that names them.
+set(CPACK_MACLIST_THIRD_PARTY ${CMAKE_BINARY_DIR}/third-party)
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/packaging/cpack-components.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/deb-fields.cmake)
+# The RPM's licences, under /usr/share/licenses and marked %license: the
+# project's own and the notices of what the command embeds.
+set(CPACK_MACLIST_LICENCES ${PROJECT_SOURCE_DIR}/LICENSE ${CPACK_MACLIST_THIRD_PARTY}/THIRD-PARTY-NOTICES)
+set(CPACK_RPM_USER_FILELIST "%license /usr/share/licenses/maclist/LICENSE"
+                            "%license /usr/share/licenses/maclist/THIRD-PARTY-NOTICES")
+
+# lintian's overrides, in the Debian package only: the field it does not know
+# yet, and for a static command what it takes for a fault.
+set(CPACK_MACLIST_LINTIAN_OVERRIDES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides)
 if(MACLIST_LINK STREQUAL "static-pie")
-  set(CPACK_MACLIST_LINTIAN_OVERRIDES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides)
+  list(APPEND CPACK_MACLIST_LINTIAN_OVERRIDES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides-static-pie)
 elseif(MACLIST_LINK STREQUAL "static")
-  set(CPACK_MACLIST_LINTIAN_OVERRIDES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides-static)
+  list(APPEND CPACK_MACLIST_LINTIAN_OVERRIDES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides-static)
 endif()
-if(CPACK_MACLIST_LINTIAN_OVERRIDES)
-  set(CPACK_INSTALL_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides.cmake)
-endif()
+set(CPACK_INSTALL_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/generator-files.cmake)
 include(CPack)
