@@ -3,17 +3,19 @@
 # they come from: the Debian archive this machine's apt uses, as apt itself
 # reads its configuration. Sourced by tools/bare-root, tools/musl-dev and
 # tools/guest-common.sh, for the emulated machines' recipes
-# (tools/x86-guest/recipe, and tools/arch-guest/recipe, whose unpacking step
-# sources it once more to run under a time limit).
+# (tools/x86-guest/recipe, tools/arch-guest/recipe).
+
+# this_release: the code name of this machine's Debian release.
+this_release() {
+    (. /etc/os-release && echo "${VERSION_CODENAME:-}")
+}
 
 # debian_mirror: the address of the archive that serves this machine's
 # Debian release, as apt reads its sources; nothing when there is none.
 debian_mirror() {
-    local release
-    release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
     # shellcheck disable=SC2016  # apt's own placeholders
     apt-get indextargets --no-release-info --format '$(REPO_URI) $(RELEASE) $(TARGET_OF)' |
-        awk -v release="$release" '$2 == release && $3 == "deb" { print $1; exit }'
+        awk -v release="$(this_release)" '$2 == release && $3 == "deb" { print $1; exit }'
 }
 
 # debian_archive SUITE: sets the arrays `sources`, mmdebstrap's MIRROR
@@ -25,7 +27,7 @@ debian_mirror() {
 # the reason on standard error, when apt names no such archive.
 debian_archive() {
     local suite=$1 release list parts main conf file mirror
-    release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    release=$(this_release)
     eval "$(apt-config shell list Dir::Etc::sourcelist/f parts Dir::Etc::sourceparts/d \
         main Dir::Etc::main/f conf Dir::Etc::parts/d)"
     apt_options=()
@@ -52,14 +54,15 @@ debian_archive() {
 # depend on, into the empty folder DIR, whose /bin, /sbin and /lib lead into
 # /usr as on a Debian 12 machine; nothing is installed and nothing of them
 # runs. mmdebstrap checks them against Debian's keyring; it works as root or
-# as a user. The downloaded packages stay in DIR/var/cache/apt/archives.
-# Its messages go to standard error.
+# as a user, and is given 15 minutes for the downloads. The downloaded
+# packages stay in DIR/var/cache/apt/archives. Its messages go to standard
+# error.
 debian_packages() {
     local arch=$1 suite=$2 dir=$3 list
     shift 3
     list=$(IFS=,; echo "$*")
     debian_archive "$suite" || return 1
-    mmdebstrap --mode=chrootless --variant=extract --architectures="$arch" --include="$list" \
+    timeout 900 mmdebstrap --mode=chrootless --variant=extract --architectures="$arch" --include="$list" \
         --hook-dir=/usr/share/mmdebstrap/hooks/merged-usr --skip=cleanup/apt/cache "${apt_options[@]}" \
         "$suite" "$dir" "${sources[@]}"
 }
