@@ -1,7 +1,7 @@
 # Read by CPack for each package it makes (CPACK_PROJECT_CONFIG_FILE): what
 # the command embeds, from the components list its link left in
-# CPACK_MACLIST_THIRD_PARTY (tools/components). The RPM gets a licence that
-# covers all of it, as an SPDX expression, and a `Provides: bundled(NAME) =
+# CPACK_MACLIST_THIRD_PARTY (tools/components). The RPM gets the licence that
+# covers all of it (the list's `licence`), and a `Provides: bundled(NAME) =
 # VERSION` (the upstream version) for each bundled library; the Debian
 # package's fields that name each component's source package and version
 # (Static-Built-Using, Built-Using: packaging/components says which) are
@@ -10,7 +10,7 @@ if(NOT EXISTS "${CPACK_MACLIST_THIRD_PARTY}/components")
   message(FATAL_ERROR "${CPACK_MACLIST_THIRD_PARTY}/components is missing: build the command before packaging it")
 endif()
 file(STRINGS "${CPACK_MACLIST_THIRD_PARTY}/components" components)
-set(licences MIT)
+file(STRINGS "${CPACK_MACLIST_THIRD_PARTY}/licence" CPACK_RPM_PACKAGE_LICENSE)
 set(provides "")
 set(static_built_using "")
 set(built_using "")
@@ -21,10 +21,6 @@ foreach(component IN LISTS components)
   list(GET fields 3 version)
   list(GET fields 4 field)
   list(GET fields 5 bundled)
-  list(GET fields 6 licence)
-  # No parentheses: WITH binds before AND in SPDX, and rpmlint 2.4 reads
-  # "(A WITH B)" as a licence "(A".
-  list(APPEND licences "${licence}")
   if(NOT bundled STREQUAL "-")
     # The upstream version: no epoch, no Debian revision.
     string(REGEX REPLACE "^[0-9]+:" "" upstream "${version}")
@@ -37,8 +33,6 @@ foreach(component IN LISTS components)
     list(APPEND built_using "${source} (= ${source_version})")
   endif()
 endforeach()
-list(REMOVE_DUPLICATES licences)
-list(JOIN licences " AND " CPACK_RPM_PACKAGE_LICENSE)
 list(JOIN provides ", " CPACK_RPM_PACKAGE_PROVIDES)
 set(CPACK_MACLIST_DEB_FIELDS "")
 foreach(name IN ITEMS Built-Using Static-Built-Using)
