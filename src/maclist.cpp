@@ -37,8 +37,18 @@ static void PrintMACaddress(const unsigned char MACData[])
            MACData[5]);
 }
 
+// Room for the sixteen lines the query can return, CRLF-ended as on Windows.
+// It is static, not automatic: the stream holds on to its buffer until the
+// process's exit, after ListMACaddresses has returned.
+static char OutputBuffer[16 * sizeof "00-1A-2B-3C-4D-5E\r\n"];
+
 static void ListMACaddresses(void)
 {
+    // Fully buffered from the first line, on a terminal too, so that the
+    // listing leaves in the one write of the checked flush below: a reader
+    // that takes the first line and goes never sees a second write fail.
+    setvbuf(stdout, OutputBuffer, _IOFBF, sizeof OutputBuffer);
+
     IP_ADAPTER_INFO AdapterInfo[16];
     DWORD dwBufLen = sizeof(AdapterInfo);
 

@@ -235,6 +235,31 @@ TEST(System, FailedSystemCallsFailTheQuery)
     }
 }
 
+// The whole listing leaves in one system call, whatever the count of lines:
+// a reader that takes the first line and goes cannot make a second write
+// fail.
+TEST(System, ListingLeavesInOneWrite)
+{
+    SKIP_WITHOUT_NAMESPACES();
+    if (system("command -v strace >/dev/null") != 0)
+        GTEST_SKIP() << "strace is not installed";
+    const std::string setups[] = {"ip link add br0 type bridge\n", VethPairs(8)};
+    for (const std::string& setup : setups) {
+        // strace reports on standard error, which maclist leaves empty here.
+        NamespaceRun run = RunProgramInNamespace("strace", setup,
+                                                 {"-qq", "-e", "signal=none", "-e", "trace=write,writev", "-E",
+                                                  "ASAN_OPTIONS=detect_leaks=0", MACLIST_BINARY},
+                                                 "", Stdout::Captured);
+        SCOPED_TRACE("ip -o link:\n" + run.ipLink + "strace:\n" + run.outcome.err);
+        EXPECT_EQ(run.outcome.out, run.listing);
+        size_t writes = 0;
+        for (const std::string& line : Lines(run.outcome.err))
+            writes += line.rfind("write(1,", 0) == 0 || line.rfind("writev(1,", 0) == 0;
+        EXPECT_EQ(writes, 1u);
+        EXPECT_EQ(Ending(run.outcome.waitStatus), "exit 0");
+    }
+}
+
 TEST(System, QueryKeepsItsContract)
 {
     SKIP_WITHOUT_NAMESPACES();
