@@ -4,16 +4,17 @@
 # in throwaway network namespaces set up as the system tests set them up, and
 # the messages link_dump_test makes. Each file is the sequence number and port
 # id the reply names (eight bytes, this machine's byte order), then one
-# datagram. Run once by hand, after a native build; it replaces the corpus.
+# datagram. Run once by hand, after a native build; it replaces the corpus
+# once every file of the new one is made, and leaves it as it was otherwise.
 # usage: tests/capture_link_dumps.sh [BUILD_DIR]   (default: build/native)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../build/native}
-out=$here/link_dumps
-rm -rf "$out"
-mkdir -p "$out"
-grabber=$(mktemp)
-trap 'rm -f "$grabber"' EXIT
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+out=$scratch/link_dumps
+mkdir "$out"
+grabber=$scratch/grab.py
 cat >"$grabber" <<'PYTHON'
 import socket, struct, sys
 # The request maclist sends: RTM_GETLINK (18), NLM_F_REQUEST | NLM_F_DUMP, every
@@ -54,4 +55,6 @@ ip addr add 198.51.100.1/24 dev v0 label v0:1"
 capture seventeen "$(for i in 0 1 2 3 4 5 6 7; do echo "ip link add a$i type veth peer name b$i"; done)
 ip link add br0 type bridge"
 LINK_DUMP_CORPUS=$out "$build/tests/link_dump_test" --gtest_filter='Messages/*' >/dev/null
-ls "$out" | wc -l
+rm -rf "$here/link_dumps"
+mv "$out" "$here/link_dumps"
+ls "$here/link_dumps" | wc -l

@@ -17,12 +17,17 @@ done
 fail=0
 # check WHAT COMMAND...: the command succeeds.
 check() { what=$1; shift; if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; fail=1; fi; }
-# has OPTION PATTERN: readelf's report with that option matches the pattern.
-has() { readelf "$1" "$binary" | grep -q "$2"; }
-lacks() { ! has "$@"; }
+# has OPTION PATTERN: readelf's report with that option matches the pattern;
+# lacks: it does not. Each takes the report first, so that where readelf
+# cannot read the binary, the checks that something is absent fail too.
+has() { report=$(readelf "$1" "$binary") && printf '%s\n' "$report" | grep -q "$2"; }
+lacks() { report=$(readelf "$1" "$binary") && ! printf '%s\n' "$report" | grep -q "$2"; }
 file_says() { file -b "$binary" | grep -q "$1"; }
 # relocations_are PATTERN: every relocation's type ends with the pattern.
-relocations_are() { ! readelf -rW "$binary" | awk 'NF > 2 && $1 ~ /^[0-9a-f]+$/ { print $3 }' | grep -v "$1\$" | grep -q .; }
+relocations_are() {
+    report=$(readelf -rW "$binary") &&
+        ! printf '%s\n' "$report" | awk 'NF > 2 && $1 ~ /^[0-9a-f]+$/ { print $3 }' | grep -v "$1\$" | grep -q .
+}
 # calls PATTERN OBJECT...: the objects call a function whose name matches.
 calls() { pattern=$1; shift; "$nm" -u "$@" 2>/dev/null | grep -q "$pattern"; }
 check "RELRO segment" has -lW GNU_RELRO
@@ -50,16 +55,18 @@ static-pie)
     check "immediate binding" has -dW 'FLAGS.*BIND_NOW'
     check "dynamic loader" has -lW INTERP ;;
 esac
-glibc() { strings -a "$binary" | grep -q 'glibc'; }
-not_glibc() { ! glibc; }
+glibc() { text=$(strings -a "$binary") && printf '%s\n' "$text" | grep -q 'glibc'; }
+not_glibc() { text=$(strings -a "$binary") && ! printf '%s\n' "$text" | grep -q 'glibc'; }
 case $link-$libc in
 static*-glibc) check "glibc linked in" glibc ;;
 static*-musl) check "musl linked in, nothing of glibc" not_glibc ;;
 esac
 check "stack protector" calls ' U __stack_chk_fail\(_local\)\{0,1\}$' "$@"
-# glibc's checked functions: any __*_chk but the stack protector's.
-checked() { "$nm" -u "$@" 2>/dev/null | grep -v __stack_chk_fail | grep -q ' U __[a-z0-9_]*_chk$'; }
-unchecked() { ! checked "$@"; }
+# glibc's checked functions: any __*_chk but the stack protector's. Both
+# checks take nm's report first, so that neither passes where nm fails.
+checked_calls() { printf '%s\n' "$1" | grep -v __stack_chk_fail | grep -q ' U __[a-z0-9_]*_chk$'; }
+checked() { symbols=$("$nm" -u "$@") && checked_calls "$symbols"; }
+unchecked() { symbols=$("$nm" -u "$@") && ! checked_calls "$symbols"; }
 case $fortified in
 ON) check "glibc's checked functions (_FORTIFY_SOURCE)" checked "$@" ;;
 *) check "no checked functions (no _FORTIFY_SOURCE)" unchecked "$@" ;;

@@ -12,9 +12,12 @@ fail=0
 # check WHAT COMMAND...: the command succeeds.
 check() { what=$1; shift; if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; fail=1; fi; }
 strings16() { wrestool -x --raw -t "$1" "$exe" | iconv -f UTF-16LE -t UTF-8 -c | tr -c '[:print:]' '\n'; }
-console() { objdump -p "$exe" | grep -q '^Subsystem.*(Windows CUI)'; }
-system_dlls() { ! objdump -p "$exe" | grep 'DLL Name:' | grep -viq -e KERNEL32 -e msvcrt -e IPHLPAPI; }
-no_debug() { ! objdump -h "$exe" | grep -q ' \.debug_'; }
+# objdump's reports are taken first: a check that a report lacks something
+# must not pass because objdump could not read the file.
+headers=$(objdump -p "$exe") && sections=$(objdump -h "$exe") || { echo "FAILED: objdump cannot read $exe"; exit 1; }
+console() { printf '%s\n' "$headers" | grep -q '^Subsystem.*(Windows CUI)'; }
+system_dlls() { ! printf '%s\n' "$headers" | grep 'DLL Name:' | grep -viq -e KERNEL32 -e msvcrt -e IPHLPAPI; }
+no_debug() { ! printf '%s\n' "$sections" | grep -q ' \.debug_'; }
 version_is() { strings16 16 | grep -A2 -x "$1" | grep -qxF "$version"; }
 as_invoker() { wrestool -x --raw -t 24 "$exe" | grep -q 'requestedExecutionLevel level="asInvoker"'; }
 check "console program" console

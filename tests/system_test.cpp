@@ -19,7 +19,7 @@ using ::testing::MatchesRegex;
 namespace {
 
 // What the namespace's setup reports on descriptor 3, after its own
-// messages: `ip -o link`, and what tools/ip-listing works out from it.
+// messages: `ip -o link`, and what tools/ip-listing works out there.
 const char* const kIpLinkMarker = "--- ip -o link\n";
 const char* const kListingMarker = "--- listing\n";
 const char* const kRecordsMarker = "--- records\n";
@@ -42,21 +42,21 @@ std::string Section(const std::string& text, const char* marker)
     return text.substr(start, end == std::string::npos ? std::string::npos : end + 1 - start);
 }
 
-// In a fresh network namespace: runs the setup commands, records `ip -o link`
-// and what maclist should list from it, then execs the program with the
-// arguments and the shell redirection given.
+// In a fresh network namespace, with a sysfs of its own: runs the setup
+// commands, records `ip -o link` and what maclist should list there, then
+// execs the program with the arguments and the shell redirection given.
 NamespaceRun RunProgramInNamespace(const std::string& program, const std::string& setup,
                                    const std::vector<std::string>& args, const std::string& redirect,
                                    Stdout mode)
 {
     std::string listing = "sh " + Quoted(IP_LISTING);
     std::string script = "set -e\n"
-                         "exec 4>&2 5>&1 2>&3 1>&3\n" +
+                         "exec 4>&2 5>&1 2>&3 1>&3\n"
+                         "mount -t sysfs sysfs /sys\n" +
                          setup +
-                         "\nlinks=$(ip -o link)\n"
-                         "printf '%s%s\\n' '" + kIpLinkMarker + "' \"$links\"\n"
-                         "printf '%s' '" + kListingMarker + "'; printf '%s\\n' \"$links\" | " + listing + " -\n"
-                         "printf '%s' '" + kRecordsMarker + "'; printf '%s\\n' \"$links\" | " + listing + " --records -\n"
+                         "\nprintf '%s' '" + kIpLinkMarker + "'; ip -o link\n"
+                         "printf '%s' '" + kListingMarker + "'; " + listing + "\n"
+                         "printf '%s' '" + kRecordsMarker + "'; " + listing + " --records\n"
                          "exec 1>&5 2>&4 3>&- 4>&- 5>&-\n"
                          "exec " +
                          Quoted(program) + " \"$@\" " + redirect + "\n";

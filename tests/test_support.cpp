@@ -83,8 +83,10 @@ const std::string& NamespaceUnavailable()
     static const std::string reason = [] {
         if (system("command -v unshare >/dev/null && command -v ip >/dev/null") != 0)
             return std::string("unshare or ip (util-linux, iproute2) is not installed");
-        if (system("unshare -rn ip link add maclist0 type veth peer name maclist1 >/dev/null 2>&1") != 0)
-            return std::string("no right to make a network namespace with links in it (unshare -rn failed)");
+        if (system("unshare -rnm sh -c 'mount -t sysfs sysfs /sys && ip link add maclist0 type veth peer name "
+                   "maclist1' >/dev/null 2>&1") != 0)
+            return std::string("no right to make a network namespace with links in it and a sysfs of its own "
+                               "(unshare -rnm, then mount -t sysfs, failed)");
         return std::string();
     }();
     return reason;
@@ -101,7 +103,7 @@ std::string Quoted(const std::string& text)
 Outcome RunInNamespace(Stdout mode, const std::string& script, const std::vector<std::string>& args)
 {
     return RunChild(mode, [&] {
-        std::vector<const char*> argv = {"unshare", "-rn", "sh", "-c", script.c_str(), "sh"};
+        std::vector<const char*> argv = {"unshare", "-rnm", "sh", "-c", script.c_str(), "sh"};
         for (const std::string& arg : args)
             argv.push_back(arg.c_str());
         argv.push_back(nullptr);

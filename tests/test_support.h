@@ -48,7 +48,7 @@ const std::string& NamespaceUnavailable();
 // The text as one word of a shell command, whatever it holds.
 std::string Quoted(const std::string& text);
 
-// Runs `sh -c script sh args...` in a fresh network (and user) namespace.
+// Runs `sh -c script sh args...` in fresh network, mount and user namespaces.
 Outcome RunInNamespace(Stdout mode, const std::string& script, const std::vector<std::string>& args);
 
 // Interfaces of every kind this kernel lets a namespace make, with known
