@@ -5,9 +5,10 @@
 # shares it was given; a hung guest must end the run with status 125 and the
 # reason; a run whose guest fails to build must leave no folder behind; an
 # edit to a file the build reads (debian-archive.sh) builds a new guest and
-# leaves the old one; an arch-guest job whose file is missing, or whose guest
-# never reports, fails with the reason; bare-root remakes a root it made and
-# leaves alone a folder it did not, whatever lies beside it.
+# leaves the old one; an arch-guest job whose file is missing, whose guest
+# never reports, or whose result a kernel message broke on the console fails
+# with the reason, and a whole result comes back; bare-root remakes a root it
+# made and leaves alone a folder it did not, whatever lies beside it.
 # usage: guest_tools_test.sh   (exit 77, skipped, when not run as root: build needs it)
 set -u
 tools=$(cd "$(dirname "$0")/../tools" && pwd)
@@ -109,7 +110,14 @@ expect() {
 arch_tool=$tools/arch-guest/arch-guest
 expect "an arch-guest job whose file is missing fails before it boots" 125 \
     "there is no file $work/missing for the job" "$arch_tool" arm64 run --file "$work/missing" /dev/null
-stub qemu-system-aarch64 'exit 0'
+# The emulator writes to the console what it is told to, a result whole or
+# broken by a kernel message, or nothing.
+stub qemu-system-aarch64 'for a; do case $a in file:*) console=${a#file:} ;; esac; done
+[ -n "${REPORT:-}" ] || exit 0
+echo "@@arch-guest stdout $(echo "hello world" | sha256sum | cut -d " " -f 1)" >"$console"
+[ "$REPORT" = whole ] && echo aGVsbG8gd29ybGQK >>"$console" || printf "aGVsbG8g[ 1.0] news\\nd29ybGQK\\n" >>"$console"
+echo "@@arch-guest stderr $(sha256sum </dev/null | cut -d " " -f 1)" >>"$console"
+echo "@@arch-guest status 0" >>"$console"'
 # A guest as built, for the stub emulator to boot, in the folder whose build
 # the stubs fail.
 "$arch_tool" arm64 build >"$work/out" 2>&1
@@ -118,6 +126,9 @@ guest=$(sed -n 's/.*; see \(.*\)\/build\.log$/\1/p' "$work/out")
 touch "$guest/kernel" "$guest/initrd.img" "$guest/ready"
 expect "an arch-guest guest that powers off without a result fails" 125 \
     "the guest powered off without finishing the job" "$arch_tool" arm64 run /dev/null
+expect "an arch-guest result that a kernel message broke fails" 125 \
+    "a kernel message broke the job's stdout" env REPORT=broken "$arch_tool" arm64 run /dev/null
+expect "an arch-guest result comes back whole" 0 "hello world" env REPORT=whole "$arch_tool" arm64 run /dev/null
 
 # A root bare-root made, it makes again; a folder it did not make it leaves
 # alone, even with a log of bare-root's beside it.
