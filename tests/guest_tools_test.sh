@@ -1,17 +1,21 @@
 #!/bin/sh
-# The emulated machines' own plumbing, with stubs on PATH for everything that
-# would build or boot a machine: an x86-guest run that first has to build the
-# guest must boot with exactly the shares it was given; a hung guest must end
-# the run with status 125 and the reason; a run whose guest fails to build
-# must leave no folder behind; and an arch-guest job whose file is missing, or
-# whose guest never reports, fails with the reason.
+# The emulated machines' own plumbing and the bare root's, with stubs on
+# PATH for everything that would build or boot a machine or make a root: an
+# x86-guest run that first has to build the guest must boot with exactly the
+# shares it was given; a hung guest must end the run with status 125 and the
+# reason; a run whose guest fails to build must leave no folder behind; an
+# edit to a file the build reads (debian-archive.sh) builds a new guest and
+# leaves the old one; an arch-guest job whose file is missing, whose guest
+# never reports, or whose result a kernel message broke on the console fails
+# with the reason, and a whole result comes back; bare-root remakes a root it
+# made and leaves alone a folder it did not, whatever lies beside it.
 # usage: guest_tools_test.sh   (exit 77, skipped, when not run as root: build needs it)
 set -u
 tools=$(cd "$(dirname "$0")/../tools" && pwd)
 tool=$tools/x86-guest/x86-guest
 [ "$(id -u)" = 0 ] || { echo "skipped: building even a stubbed guest needs root"; exit 77; }
 # What the tools run for real, around the stubs.
-for needed in flock:util-linux cpio:cpio; do
+for needed in flock:util-linux cpio:cpio lddtree:pax-utils; do
     command -v "${needed%%:*}" >/dev/null || { echo "skipped: ${needed%%:*} (${needed#*:}) is not installed"; exit 77; }
 done
 work=$(mktemp -d)
@@ -19,11 +23,14 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/bin" "$work/cache" "$work/shared dir's"
 
 stub() { printf '#!/bin/sh\n%s\n' "$2" >"$work/bin/$1" && chmod +x "$work/bin/$1"; }
-# mmdebstrap lays out just what the recipe then takes from the root, which
-# follows the suite among its arguments.
-stub mmdebstrap 'for a; do [ "${previous:-}" != bookworm ] || root=$a; previous=$a; done
-mkdir -p "$root/boot" && touch "$root/boot/vmlinuz-stub" "$root/boot/initrd.img-stub"'
+# apt names an archive for this machine's release, at once.
+stub apt-get 'echo "http://archive.invalid/debian/ $(. /etc/os-release && echo "$VERSION_CODENAME") deb"'
+# mmdebstrap lays out just what the x86 recipe then takes from a root in the
+# cache; bwrap runs nothing.
+stub mmdebstrap 'for a; do case $a in "$XDG_CACHE_HOME"/*) root=$a ;; esac; done
+[ -z "${root:-}" ] || { mkdir -p "$root/boot" && touch "$root/boot/vmlinuz-stub" "$root/boot/initrd.img-stub"; }'
 stub mke2fs 'exit 0'
+stub bwrap 'exit 0'
 # The emulator records each boot's shares, finishes the job at once, hangs or
 # fails when told to.
 stub qemu-system-x86_64 'for a; do case $a in local,path=*)
@@ -51,8 +58,8 @@ else
 fi
 
 status=0
-echo true | HANG=1 "$tool" run --timeout 2 - >"$work/out" 2>&1 || status=$?
-if [ $status -eq 125 ] && grep -q 'did not power off within 2 s' "$work/out"; then
+echo true | HANG=1 "$tool" run --timeout 1 - >"$work/out" 2>&1 || status=$?
+if [ $status -eq 125 ] && grep -q 'did not power off within 1 s' "$work/out"; then
     echo "ok: a hung guest ends the run with 125 and the reason"
 else
     printf 'FAILED: a hung guest ended the run with %s:\n%s\n' $status "$(cat "$work/out")"
@@ -71,6 +78,22 @@ else
     fail=1
 fi
 
+# A copy of the x86 guest's tools names the guest built above, until an edit
+# to debian-archive.sh, which its build reads: then it builds a new one, and
+# the other stays for the tools that use it.
+mkdir "$work/tools"
+cp -R "$tools/x86-guest" "$tools/guest-launcher.sh" "$tools/debian-archive.sh" "$tools/architectures" "$work/tools/"
+echo "# an edit" >>"$work/tools/debian-archive.sh"
+: >"$work/boots"
+"$work/tools/x86-guest/x86-guest" build >"$work/out" 2>&1
+if [ "$(cat "$work/boots")" = boot ] && [ "$(find "$work/cache/maclist" -maxdepth 1 -name 'x86-guest-*' | wc -l)" -eq 2 ]; then
+    echo "ok: an edit to debian-archive.sh builds a new guest, and the one before stays"
+else
+    printf 'FAILED: after an edit to debian-archive.sh, the boots were:\n%s\nthe guests: %s\n%s\n' "$(cat "$work/boots")" \
+        "$(ls "$work/cache/maclist")" "$(cat "$work/out")"
+    fail=1
+fi
+
 # expect WHAT STATUS MESSAGE COMMAND...: the command ends with the status and
 # says the message.
 expect() {
@@ -86,12 +109,36 @@ expect() {
 }
 arch_tool=$tools/arch-guest/arch-guest
 expect "an arch-guest job whose file is missing fails before it boots" 125 \
-    "the job's file $work/missing does not exist" "$arch_tool" arm64 run --file "$work/missing" /dev/null
-# A guest as built, for the stub emulator to boot.
-guest=$work/cache/maclist/arch-guest-arm64-$(cat "$tools/arch-guest/recipe" "$tools/arch-guest/init" | sha256sum | cut -c1-16)
-mkdir -p "$guest"
+    "there is no file $work/missing for the job" "$arch_tool" arm64 run --file "$work/missing" /dev/null
+# The emulator writes to the console what it is told to, a result whole or
+# broken by a kernel message, or nothing.
+stub qemu-system-aarch64 'for a; do case $a in file:*) console=${a#file:} ;; esac; done
+[ -n "${REPORT:-}" ] || exit 0
+echo "@@arch-guest stdout $(echo "hello world" | sha256sum | cut -d " " -f 1)" >"$console"
+[ "$REPORT" = whole ] && echo aGVsbG8gd29ybGQK >>"$console" || printf "aGVsbG8g[ 1.0] news\\nd29ybGQK\\n" >>"$console"
+echo "@@arch-guest stderr $(sha256sum </dev/null | cut -d " " -f 1)" >>"$console"
+echo "@@arch-guest status 0" >>"$console"'
+# A guest as built, for the stub emulator to boot, in the folder whose build
+# the stubs fail.
+"$arch_tool" arm64 build >"$work/out" 2>&1
+guest=$(sed -n 's/.*; see \(.*\)\/build\.log$/\1/p' "$work/out")
+[ -d "$guest" ] || { printf 'FAILED: a failed arch-guest build named no folder:\n%s\n' "$(cat "$work/out")"; fail=1; }
 touch "$guest/kernel" "$guest/initrd.img" "$guest/ready"
-stub qemu-system-aarch64 'exit 0'
 expect "an arch-guest guest that powers off without a result fails" 125 \
     "the guest powered off without finishing the job" "$arch_tool" arm64 run /dev/null
+expect "an arch-guest result that a kernel message broke fails" 125 \
+    "a kernel message broke the job's stdout" env REPORT=broken "$arch_tool" arm64 run /dev/null
+expect "an arch-guest result comes back whole" 0 "hello world" env REPORT=whole "$arch_tool" arm64 run /dev/null
+
+# A root bare-root made, it makes again; a folder it did not make it leaves
+# alone, even with a log of bare-root's beside it.
+expect "bare-root makes a root" 0 "mmdebstrap --variant=minbase" "$tools/bare-root" "$work/root" bash "$work" true
+touch "$work/root/old"
+expect "bare-root makes again a root it made" 0 "mmdebstrap --variant=minbase" "$tools/bare-root" "$work/root" bash "$work" true
+[ ! -e "$work/root/old" ] || { echo "FAILED: bare-root kept what was in the root it made before"; fail=1; }
+mkdir "$work/stranger"
+touch "$work/stranger/kept" "$work/stranger.bare-root.log"
+expect "bare-root leaves alone a folder it did not make" 125 "it is left alone" \
+    "$tools/bare-root" "$work/stranger" bash "$work" true
+[ -e "$work/stranger/kept" ] || { echo "FAILED: bare-root removed a folder it did not make"; fail=1; }
 exit $fail

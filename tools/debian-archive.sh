@@ -1,13 +1,26 @@
 # shellcheck shell=bash
-# How the scripts that make a tree of Debian packages tell mmdebstrap where
-# they come from: the Debian archive this machine's apt uses, as apt itself
-# reads its configuration. Sourced by tools/bare-root, tools/musl-dev and
-# tools/guest-common.sh, for the emulated machines' recipes
-# (tools/x86-guest/recipe, tools/arch-guest/recipe).
+# What the scripts that make trees of Debian packages share (tools/bare-root,
+# tools/musl-dev, tools/guest-launcher.sh): where they keep them, the Debian
+# release of an architecture's packages, and how mmdebstrap is told of the
+# Debian archive this machine's apt uses, as apt itself reads its settings.
+
+# The cache of the bare root's packages, musl-dev and the emulated machines.
+# shellcheck disable=SC2034  # for the scripts that source this file
+cache=${XDG_CACHE_HOME:-$HOME/.cache}/maclist
 
 # this_release: the code name of this machine's Debian release.
 this_release() {
-    (. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    (. /etc/os-release && [ -n "${VERSION_CODENAME:-}" ] && echo "$VERSION_CODENAME") ||
+        { echo "/etc/os-release names no Debian release (VERSION_CODENAME)" >&2; return 1; }
+}
+
+# architecture ARCH: the line of tools/architectures for the Debian
+# architecture ARCH: debian triplet release qemu rpm description.
+architecture() {
+    local list
+    list=$(dirname "${BASH_SOURCE[0]}")/architectures
+    awk -v arch="$1" '$1 == arch { print; found = 1 } END { exit !found }' "$list" ||
+        { echo "tools/architectures has no architecture $1" >&2; return 1; }
 }
 
 # debian_mirror: the address of the archive that serves this machine's
@@ -18,16 +31,16 @@ debian_mirror() {
         awk -v release="$(this_release)" '$2 == release && $3 == "deb" { print $1; exit }'
 }
 
-# debian_archive SUITE: sets the arrays `sources`, mmdebstrap's MIRROR
+# debian_archive SUITE [main]: sets the arrays `sources`, mmdebstrap's MIRROR
 # arguments for the Debian release SUITE, and `apt_options`, this machine's
-# apt settings as mmdebstrap options. For this machine's own release the
-# sources are its apt sources files themselves (with whatever updates and
-# security suites they name); for another release, the main component of
-# SUITE from the archive that serves this machine's release. Returns 1, with
-# the reason on standard error, when apt names no such archive.
+# apt settings as mmdebstrap options. The sources of this machine's own
+# release are its apt sources files (with their updates and security
+# suites); those of another, or with `main`, the main component of SUITE
+# alone, from the archive that serves this machine's release. Returns 1,
+# with the reason on standard error, when apt names no such archive.
 debian_archive() {
     local suite=$1 release list parts main conf file mirror
-    release=$(this_release)
+    release=$(this_release) || return 1
     eval "$(apt-config shell list Dir::Etc::sourcelist/f parts Dir::Etc::sourceparts/d \
         main Dir::Etc::main/f conf Dir::Etc::parts/d)"
     apt_options=()
@@ -37,7 +50,7 @@ debian_archive() {
         apt_options+=("--aptopt=$file")
     done
     sources=()
-    if [ "$suite" = "$release" ]; then
+    if [ "$suite" = "$release" ] && [ "${2:-}" != main ]; then
         for file in "$list" "${parts%/}"/*.list "${parts%/}"/*.sources; do
             [ ! -s "$file" ] || sources+=("$file")
         done
@@ -50,13 +63,11 @@ debian_archive() {
 }
 
 # debian_packages ARCH SUITE DIR PACKAGE...: unpacks the packages of the
-# Debian architecture ARCH from release SUITE, with every package they
-# depend on, into the empty folder DIR, whose /bin, /sbin and /lib lead into
-# /usr as on a Debian 12 machine; nothing is installed and nothing of them
-# runs. mmdebstrap checks them against Debian's keyring; it works as root or
-# as a user, and is given 15 minutes for the downloads. The downloaded
-# packages stay in DIR/var/cache/apt/archives. Its messages go to standard
-# error.
+# Debian architecture ARCH from release SUITE, with all they depend on, into
+# the empty folder DIR, whose /bin, /sbin and /lib lead into /usr; nothing is
+# installed or run. mmdebstrap, as root or as a user, checks them against
+# Debian's keyring, and is given 15 minutes for the downloads, which stay in
+# DIR/var/cache/apt/archives. Its messages go to standard error.
 debian_packages() {
     local arch=$1 suite=$2 dir=$3 list
     shift 3
