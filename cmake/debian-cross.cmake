@@ -26,9 +26,8 @@ endif()
 # try_compile projects read this file again, and need the architecture too.
 list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES MACLIST_DEBIAN_ARCH)
 
-string(REGEX MATCH "^[^-]+" cross_cpu "${MACLIST_TRIPLET}")
 set(CMAKE_SYSTEM_NAME Linux)
-set(CMAKE_SYSTEM_PROCESSOR ${cross_cpu})
+string(REGEX MATCH "^[^-]+" CMAKE_SYSTEM_PROCESSOR "${MACLIST_TRIPLET}")
 set(CMAKE_CXX_COMPILER ${MACLIST_TRIPLET}-g++)
 set(CMAKE_LIBRARY_ARCHITECTURE ${MACLIST_TRIPLET})
 set(CMAKE_FIND_ROOT_PATH /usr/${MACLIST_TRIPLET})
