@@ -7,14 +7,15 @@
 # with -DMACLIST_USE_MUSL=OFF, in build/linux-ARCH-glibc) and boots the
 # architecture's emulated machine once for both. Prints a Markdown table.
 #
-# usage: bench/arch-counts.sh [ARCH...]   (default: every linux-ARCH preset)
+# usage: bench/arch-counts.sh [ARCH...]   (default: every architecture of
+#        tools/architectures)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/cross-builds.sh
 arches=("$@")
 if [ ${#arches[@]} -eq 0 ]; then
-    while read -r preset _ _; do
-        [[ $preset != linux-* ]] || arches+=("${preset#linux-}")
+    while read -r tree _ _; do
+        [[ $tree != build/linux-* ]] || arches+=("${tree#build/linux-}")
     done < <(cross_builds)
 fi
 
@@ -31,8 +32,9 @@ echo "| arch | musl: size, calls, minor faults | glibc: size, calls, minor fault
 echo "|---|---|---|---|"
 for arch in "${arches[@]}"; do
     musl=build/linux-$arch glibc=build/linux-$arch-glibc
-    cmake --preset "linux-$arch" >/dev/null
-    cmake --preset "linux-$arch" -B "$glibc" -DMACLIST_USE_MUSL=OFF -DMACLIST_TESTS=OFF >/dev/null
+    export MACLIST_ARCH=$arch
+    cmake --preset cross >/dev/null
+    cmake --preset cross -B "$glibc" -DMACLIST_USE_MUSL=OFF -DMACLIST_TESTS=OFF >/dev/null
     for build in "$musl" "$glibc"; do
         cmake --build "$build" --target maclist >/dev/null
     done

@@ -3,32 +3,31 @@
 # where the build runs them: the tests, and the test discovery. Nothing is
 # registered with the kernel.
 #
-# Set MACLIST_TRIPLET to the GNU triplet, such as aarch64-linux-gnu.
-if(NOT MACLIST_TRIPLET)
-  message(FATAL_ERROR "debian-cross.cmake needs MACLIST_TRIPLET, a GNU triplet such as aarch64-linux-gnu")
-endif()
-# try_compile projects read this file again, and need the triplet too.
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES MACLIST_TRIPLET)
-
-string(REGEX MATCH "^[^-]+" cross_cpu "${MACLIST_TRIPLET}")
-# The triplet's architecture, by Debian's name, qemu's and RPM's, from the
-# list of architectures.
+# Set MACLIST_DEBIAN_ARCH to an architecture of tools/architectures, by
+# Debian's name (the preset cross takes it from the environment's
+# MACLIST_ARCH); its triplet, qemu's name and RPM's come from that list.
 file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/../tools/architectures architectures REGEX "^[a-z]")
+set(known "")
+set(MACLIST_TRIPLET "")
 foreach(line IN LISTS architectures)
   string(REGEX MATCHALL "[^ ]+" fields "${line}")
-  list(GET fields 1 triplet)
-  if(triplet STREQUAL MACLIST_TRIPLET)
-    list(GET fields 0 MACLIST_DEBIAN_ARCH)
+  list(GET fields 0 arch)
+  string(APPEND known " ${arch}")
+  if(arch STREQUAL "${MACLIST_DEBIAN_ARCH}")
+    list(GET fields 1 MACLIST_TRIPLET)
     list(GET fields 3 qemu_arch)
     list(GET fields 4 MACLIST_RPM_ARCH)
   endif()
 endforeach()
-if(NOT MACLIST_DEBIAN_ARCH)
-  message(FATAL_ERROR "tools/architectures has no architecture of the triplet ${MACLIST_TRIPLET}")
+if(NOT MACLIST_TRIPLET)
+  message(FATAL_ERROR "MACLIST_ARCH (MACLIST_DEBIAN_ARCH) is '${MACLIST_DEBIAN_ARCH}', none of the architectures "
+                      "of tools/architectures:${known}. Name one: MACLIST_ARCH=arm64 cmake --workflow --preset cross")
 endif()
+# try_compile projects read this file again, and need the architecture too.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES MACLIST_DEBIAN_ARCH)
 
 set(CMAKE_SYSTEM_NAME Linux)
-set(CMAKE_SYSTEM_PROCESSOR ${cross_cpu})
+string(REGEX MATCH "^[^-]+" CMAKE_SYSTEM_PROCESSOR "${MACLIST_TRIPLET}")
 set(CMAKE_CXX_COMPILER ${MACLIST_TRIPLET}-g++)
 set(CMAKE_LIBRARY_ARCHITECTURE ${MACLIST_TRIPLET})
 set(CMAKE_FIND_ROOT_PATH /usr/${MACLIST_TRIPLET})

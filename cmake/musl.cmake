@@ -55,12 +55,10 @@ if(MACLIST_MUSL)
     file(CREATE_LINK ${target} ${musl_uapi}/${name} SYMBOLIC)
   endforeach()
 
-  foreach(file crtbeginS.o crtendS.o include)
+  foreach(file crtbeginS.o crtendS.o libgcc.a include)
     execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${file} OUTPUT_VARIABLE gcc_${file}
                     OUTPUT_STRIP_TRAILING_WHITESPACE)
   endforeach()
-  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-libgcc-file-name OUTPUT_VARIABLE gcc_libgcc
-                  OUTPUT_STRIP_TRAILING_WHITESPACE)
 
   function(maclist_build_with_musl objects executable)
     # _FORTIFY_SOURCE asks for glibc's checked functions; musl has none.
@@ -81,7 +79,7 @@ if(MACLIST_MUSL)
                         ${gcc_crtbeginS.o})
     # One group: 32-bit arm's libgcc calls back into libc (raise, on a
     # division by zero).
-    target_link_libraries(${executable} PRIVATE -Wl,--start-group ${musl_lib}/libc.a ${gcc_libgcc} -Wl,--end-group
+    target_link_libraries(${executable} PRIVATE -Wl,--start-group ${musl_lib}/libc.a ${gcc_libgcc.a} -Wl,--end-group
                           ${gcc_crtendS.o} ${musl_lib}/crtn.o)
     # The link map (maclist.map, which every build writes) says what went
     # in: neither the C++ library nor the unwinder may.

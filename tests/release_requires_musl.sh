@@ -4,9 +4,10 @@
 # network namespace of its own), configuring with MACLIST_REQUIRE_MUSL=ON, as
 # tools/release does, fails and names musl, where the same configure without
 # it links against glibc.
-# usage: release_requires_musl.sh SOURCE_DIR TRIPLET   (exit 77, skipped, when
-#        TRIPLET's compiler is missing or no namespace can be made)
-source=$1 triplet=$2
+# usage: release_requires_musl.sh SOURCE_DIR ARCH TRIPLET   (an architecture of
+#        tools/architectures and its triplet; exit 77, skipped, when TRIPLET's
+#        compiler is missing or no namespace can be made)
+source=$1 arch=$2 triplet=$3
 command -v "$triplet-g++" >/dev/null || { echo "skipped: $triplet-g++ is not installed"; exit 77; }
 unshare -rn true 2>/dev/null || { echo "skipped: no right to make a network namespace (unshare -rn)"; exit 77; }
 work=$(mktemp -d)
@@ -18,7 +19,7 @@ configure() {
     shift
     mkdir "$work/$name-cache"
     XDG_CACHE_HOME=$work/$name-cache unshare -rn cmake -S "$source" -B "$work/$name" -DMACLIST_TESTS=OFF \
-        "-DCMAKE_TOOLCHAIN_FILE=$source/cmake/debian-cross.cmake" "-DMACLIST_TRIPLET=$triplet" "$@" \
+        "-DCMAKE_TOOLCHAIN_FILE=$source/cmake/debian-cross.cmake" "-DMACLIST_DEBIAN_ARCH=$arch" "$@" \
         >"$work/$name.log" 2>&1
 }
 # The two at once: each waits out apt's tries to reach the archive.

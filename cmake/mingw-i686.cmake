@@ -1,4 +1,0 @@
-# 32-bit Windows (PE32, i386).
-set(MINGW_TRIPLET i686-w64-mingw32)
-set(CMAKE_SYSTEM_PROCESSOR x86)
-include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
