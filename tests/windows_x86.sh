@@ -5,13 +5,13 @@
 # path. Exit 77 (skipped), with the reason, when neither can run them or when
 # any case skipped.
 #
-# usage: windows_x86.sh machine GUEST(ON|OFF)
+# usage: windows_x86.sh machine
 #          makes the emulated machine ready where the cases need it: builds it
 #          unless the cached one is current (minutes, the first time)
-#        windows_x86.sh cases GUEST(ON|OFF) WINDOWS_TEST BUILD_DIR
+#        windows_x86.sh cases WINDOWS_TEST BUILD_DIR
 #          runs the cases
 set -u
-mode=$1 guest=$2
+mode=$1
 here=$(cd "$(dirname "$0")" && pwd)
 tool=$here/../tools/x86-guest/x86-guest
 . "$here/guest_cases.sh"
@@ -20,9 +20,8 @@ if /usr/lib/wine/wine --version >/dev/null 2>&1; then
     host=yes
 else
     host=no
-    why="this host's wine does not run 32-bit programs, and"
-    [ "$guest" = ON ] || skip "$why the emulated x86 machine is used by the test run of the native build only"
-    reason=$("$tool" available) || skip "$why the emulated x86 machine cannot run here: $reason"
+    reason=$("$tool" available) ||
+        skip "this host's wine does not run 32-bit programs, and the emulated x86 machine cannot run here: $reason"
 fi
 
 if [ "$mode" = machine ]; then
@@ -30,7 +29,7 @@ if [ "$mode" = machine ]; then
     exec "$tool" build
 fi
 
-test=$3 build=$4
+test=$2 build=$3
 filter='--gtest_filter=Wine/Differential.WindowsBehavesAsNative/x86_*'
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
