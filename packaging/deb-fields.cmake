@@ -1,10 +1,14 @@
 # Run by CPack after it has made a package (CPACK_POST_BUILD_SCRIPTS): the
 # Debian package gets the fields CPack cannot write, those naming the source
-# packages of what the command embeds (CPACK_MACLIST_DEB_FIELDS, from
-# cpack-components.cmake), just before its Description. dpkg-deb unpacks
-# and packs it again, with the files' own times and the control file dated
-# SOURCE_DATE_EPOCH, so that the same build gives the same bytes.
-if(NOT CPACK_GENERATOR STREQUAL "DEB" OR CPACK_MACLIST_DEB_FIELDS STREQUAL "")
+# packages of what the command embeds (`deb-fields`, by tools/components),
+# just before its Description. dpkg-deb unpacks and packs it again, with the
+# files' own times and the control file dated SOURCE_DATE_EPOCH, so that the
+# same build gives the same bytes.
+if(NOT CPACK_GENERATOR STREQUAL "DEB")
+  return()
+endif()
+file(READ "${CPACK_MACLIST_THIRD_PARTY}/deb-fields" fields)
+if(fields STREQUAL "")
   return()
 endif()
 foreach(package IN LISTS CPACK_PACKAGE_FILES)
@@ -15,7 +19,7 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
     message(FATAL_ERROR "dpkg-deb cannot unpack ${package}")
   endif()
   file(READ "${tree}/DEBIAN/control" control)
-  string(REPLACE "\nDescription:" "\n${CPACK_MACLIST_DEB_FIELDS}Description:" control "${control}")
+  string(REPLACE "\nDescription:" "\n${fields}Description:" control "${control}")
   file(WRITE "${tree}/DEBIAN/control" "${control}")
   if(DEFINED ENV{SOURCE_DATE_EPOCH})
     execute_process(COMMAND touch -d "@$ENV{SOURCE_DATE_EPOCH}" "${tree}/DEBIAN" "${tree}/DEBIAN/control")
