@@ -1,17 +1,11 @@
 # The release artifacts, made by CPack in the build directory: the Debian
 # package (`cpack -G DEB`) on Linux, a zip (`cpack -G ZIP`) for Windows.
-set(CPACK_PACKAGE_NAME maclist)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_VENDOR "maclist developers")
 
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
-  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-    set(CPACK_PACKAGE_FILE_NAME maclist-${PROJECT_VERSION}-win64)
-  else()
-    set(CPACK_PACKAGE_FILE_NAME maclist-${PROJECT_VERSION}-win32)
-  endif()
+  math(EXPR bits "${CMAKE_SIZEOF_VOID_P} * 8")
+  set(CPACK_PACKAGE_FILE_NAME maclist-${PROJECT_VERSION}-win${bits})
   # The three files at the top of the zip, in no folder: unpacking it puts
   # them where the user unpacks it.
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
@@ -29,7 +23,6 @@ if(MACLIST_DEBIAN_ARCH)
 endif()
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "maclist developers <maintainers@maclist.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
-set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # CPack puts the summary above this as the synopsis line.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "maclist prints the hardware (MAC) address of every network interface but
@@ -52,14 +45,16 @@ else()
   set(CPACK_RPM_PACKAGE_ARCHITECTURE ${CMAKE_SYSTEM_PROCESSOR})
 endif()
 set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
-set(CPACK_RPM_PACKAGE_LICENSE MIT)
-set(CPACK_RPM_PACKAGE_GROUP "Applications/System")
 set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}")
+set(CPACK_RPM_PACKAGE_GROUP "Applications/System")
 set(CPACK_RPM_PACKAGE_SUMMARY "List the hardware addresses of the network adapters")
 set(CPACK_PACKAGE_RELOCATABLE OFF)
-set(CPACK_RPM_PACKAGE_RELOCATABLE OFF)
-set(CPACK_RPM_NO_INSTALL_PREFIX_RELOCATION ON)
-set(CPACK_RPM_PACKAGE_AUTOREQPROV OFF)
+# A static command needs no library: rpm would have it require the dynamic
+# loader's GNU hash support all the same. A dynamic one requires what rpm
+# finds it linked against.
+if(MACLIST_STATIC)
+  set(CPACK_RPM_PACKAGE_AUTOREQPROV OFF)
+endif()
 set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION /usr/share/man /usr/share/man/man1 /usr/share/licenses)
 set(CPACK_RPM_SPEC_MORE_DEFINE "%define _buildhost reproducible
 %define _build_id_links none
@@ -70,7 +65,7 @@ set(CPACK_RPM_SPEC_MORE_DEFINE "%define _buildhost reproducible
 
 # What the command embeds of other people's code (tools/components, after
 # the link): the RPM's licence and bundled components are set from it when
-# CPack runs, and the Debian package is given the field that names them.
+# CPack runs, and the Debian package is given the fields that name them.
 set(CPACK_MACLIST_THIRD_PARTY ${CMAKE_BINARY_DIR}/third-party)
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/packaging/cpack-components.cmake)
 set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/deb-fields.cmake)
