@@ -38,7 +38,9 @@ endif()
 # name of the architecture (none for armel, which no RPM-based system runs
 # on). Nothing is relocatable, no system folder is claimed, and the files and
 # the package's header carry SOURCE_DATE_EPOCH rather than the build's time
-# and host, so that the same source gives the same RPM.
+# and host, so that the same source gives the same RPM: after the install
+# step every file is dated SOURCE_DATE_EPOCH, where rpm would only bring a
+# later time down to it, and keep the time an earlier build gave a file.
 if(CMAKE_CROSSCOMPILING)
   set(CPACK_RPM_PACKAGE_ARCHITECTURE ${MACLIST_RPM_ARCH})
 else()
@@ -60,8 +62,7 @@ set(CPACK_RPM_SPEC_MORE_DEFINE "%define _buildhost reproducible
 %define _build_id_links none
 %define packager ${CPACK_DEBIAN_PACKAGE_MAINTAINER}
 %define use_source_date_epoch_as_buildtime 1
-%define clamp_mtime_to_source_date_epoch 1
-%define __os_install_post %{nil}")
+%define __os_install_post [ -z $SOURCE_DATE_EPOCH ] || find %{buildroot} -exec touch -h -d @$SOURCE_DATE_EPOCH {} +")
 
 # What the command embeds of other people's code (tools/components, after
 # the link): the RPM's licence and bundled components are set from it when
