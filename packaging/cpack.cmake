@@ -64,15 +64,11 @@ set(CPACK_RPM_SPEC_MORE_DEFINE "%define _buildhost reproducible
 %define use_source_date_epoch_as_buildtime 1
 %define __os_install_post [ -z $SOURCE_DATE_EPOCH ] || find %{buildroot} -exec touch -h -d @$SOURCE_DATE_EPOCH {} +")
 
-# What the command embeds of other people's code (tools/components, after
-# the link): the RPM's licence and bundled components are set from it when
-# CPack runs, and the Debian package is given the fields that name them.
-set(CPACK_MACLIST_THIRD_PARTY ${CMAKE_BINARY_DIR}/third-party)
-set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/packaging/cpack-components.cmake)
-set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/deb-fields.cmake)
 # The RPM's licences, under /usr/share/licenses and marked %license: the
-# project's own and the notices of what the command embeds.
-set(CPACK_MACLIST_LICENCES ${PROJECT_SOURCE_DIR}/LICENSE ${CPACK_MACLIST_THIRD_PARTY}/THIRD-PARTY-NOTICES)
+# project's own and the notices of what the command embeds (tools/components,
+# after the link). tools/artifacts gives the RPM the licence and the
+# Provides, and the Debian package the fields, that tools/components wrote.
+set(CPACK_MACLIST_LICENCES ${PROJECT_SOURCE_DIR}/LICENSE ${CMAKE_BINARY_DIR}/third-party/THIRD-PARTY-NOTICES)
 set(CPACK_RPM_USER_FILELIST "%license /usr/share/licenses/maclist/LICENSE"
                             "%license /usr/share/licenses/maclist/THIRD-PARTY-NOTICES")
 
