@@ -1,17 +1,11 @@
 # The release artifacts, made by CPack in the build directory: the Debian
 # package (`cpack -G DEB`) on Linux, a zip (`cpack -G ZIP`) for Windows.
-set(CPACK_PACKAGE_NAME maclist)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_VENDOR "maclist developers")
 
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
-  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-    set(CPACK_PACKAGE_FILE_NAME maclist-${PROJECT_VERSION}-win64)
-  else()
-    set(CPACK_PACKAGE_FILE_NAME maclist-${PROJECT_VERSION}-win32)
-  endif()
+  math(EXPR bits "${CMAKE_SIZEOF_VOID_P} * 8")
+  set(CPACK_PACKAGE_FILE_NAME maclist-${PROJECT_VERSION}-win${bits})
   # The three files at the top of the zip, in no folder: unpacking it puts
   # them where the user unpacks it.
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
@@ -29,7 +23,6 @@ if(MACLIST_DEBIAN_ARCH)
 endif()
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "maclist developers <maintainers@maclist.invalid>")
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
-set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # CPack puts the summary above this as the synopsis line.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "maclist prints the hardware (MAC) address of every network interface but
@@ -45,38 +38,37 @@ endif()
 # name of the architecture (none for armel, which no RPM-based system runs
 # on). Nothing is relocatable, no system folder is claimed, and the files and
 # the package's header carry SOURCE_DATE_EPOCH rather than the build's time
-# and host, so that the same source gives the same RPM.
+# and host, so that the same source gives the same RPM: after the install
+# step every file is dated SOURCE_DATE_EPOCH, where rpm would only bring a
+# later time down to it, and keep the time an earlier build gave a file.
 if(CMAKE_CROSSCOMPILING)
   set(CPACK_RPM_PACKAGE_ARCHITECTURE ${MACLIST_RPM_ARCH})
 else()
   set(CPACK_RPM_PACKAGE_ARCHITECTURE ${CMAKE_SYSTEM_PROCESSOR})
 endif()
 set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
-set(CPACK_RPM_PACKAGE_LICENSE MIT)
-set(CPACK_RPM_PACKAGE_GROUP "Applications/System")
 set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_DEBIAN_PACKAGE_DESCRIPTION}")
+set(CPACK_RPM_PACKAGE_GROUP "Applications/System")
 set(CPACK_RPM_PACKAGE_SUMMARY "List the hardware addresses of the network adapters")
 set(CPACK_PACKAGE_RELOCATABLE OFF)
-set(CPACK_RPM_PACKAGE_RELOCATABLE OFF)
-set(CPACK_RPM_NO_INSTALL_PREFIX_RELOCATION ON)
-set(CPACK_RPM_PACKAGE_AUTOREQPROV OFF)
+# A static command needs no library: rpm would have it require the dynamic
+# loader's GNU hash support all the same. A dynamic one requires what rpm
+# finds it linked against.
+if(MACLIST_STATIC)
+  set(CPACK_RPM_PACKAGE_AUTOREQPROV OFF)
+endif()
 set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION /usr/share/man /usr/share/man/man1 /usr/share/licenses)
 set(CPACK_RPM_SPEC_MORE_DEFINE "%define _buildhost reproducible
 %define _build_id_links none
 %define packager ${CPACK_DEBIAN_PACKAGE_MAINTAINER}
 %define use_source_date_epoch_as_buildtime 1
-%define clamp_mtime_to_source_date_epoch 1
-%define __os_install_post %{nil}")
+%define __os_install_post [ -z $SOURCE_DATE_EPOCH ] || find %{buildroot} -exec touch -h -d @$SOURCE_DATE_EPOCH {} +")
 
-# What the command embeds of other people's code (tools/components, after
-# the link): the RPM's licence and bundled components are set from it when
-# CPack runs, and the Debian package is given the field that names them.
-set(CPACK_MACLIST_THIRD_PARTY ${CMAKE_BINARY_DIR}/third-party)
-set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/packaging/cpack-components.cmake)
-set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/deb-fields.cmake)
 # The RPM's licences, under /usr/share/licenses and marked %license: the
-# project's own and the notices of what the command embeds.
-set(CPACK_MACLIST_LICENCES ${PROJECT_SOURCE_DIR}/LICENSE ${CPACK_MACLIST_THIRD_PARTY}/THIRD-PARTY-NOTICES)
+# project's own and the notices of what the command embeds (tools/components,
+# after the link). tools/artifacts gives the RPM the licence and the
+# Provides, and the Debian package the fields, that tools/components wrote.
+set(CPACK_MACLIST_LICENCES ${PROJECT_SOURCE_DIR}/LICENSE ${CMAKE_BINARY_DIR}/third-party/THIRD-PARTY-NOTICES)
 set(CPACK_RPM_USER_FILELIST "%license /usr/share/licenses/maclist/LICENSE"
                             "%license /usr/share/licenses/maclist/THIRD-PARTY-NOTICES")
 
