@@ -1,8 +1,5 @@
-/* The two floors of the start-up benchmark, with no C library at all, for
- * this machine's architecture: built with -DDUMP, the dump floor, a program
- * that opens the netlink socket, sends maclist's request, reads the dump to
- * its NLMSG_DONE and exits, with no parsing and no output; without it, the
- * exit-only floor, whose _start makes one exit_group call and nothing else. */
+/* The start-up benchmark's two floors, with no C library (bench/README.md):
+ * with -DDUMP the dump floor, without it the exit-only floor. */
 #include <asm/unistd.h>
 #include <linux/if_link.h>
 #include <linux/netlink.h>
