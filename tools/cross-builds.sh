@@ -1,11 +1,8 @@
 # shellcheck shell=bash
-# The cross builds, and which of them this machine can make, for the scripts
-# that set up, build or check every one.
+# The cross builds, and which of them this machine can make.
 
 # One line a cross build: its build tree, its compiler, and Debian's package
-# of that compiler. The native tree builds the Windows executables, in trees
-# of its own; the preset cross builds each architecture of
-# tools/architectures, in build/linux-ARCH (MACLIST_ARCH=ARCH).
+# of that compiler. The native tree builds the Windows ones inside it.
 cross_builds() {
     echo "build/native/windows-x86 i686-w64-mingw32-g++ g++-mingw-w64-i686"
     echo "build/native/windows-x64 x86_64-w64-mingw32-g++ g++-mingw-w64-x86-64"
