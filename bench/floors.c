@@ -32,12 +32,6 @@ static long Call(long number, long a, long b, long c, long d, long e, long f)
     return result;
 }
 
-static __attribute__((noreturn)) void Exit(int status)
-{
-    for (;;)
-        Call(__NR_exit_group, status, 0, 0, 0, 0, 0);
-}
-
 #ifdef DUMP
 static int Dump(void)
 {
@@ -78,8 +72,10 @@ static int Dump(void)
 __attribute__((force_align_arg_pointer)) void _start(void)
 {
 #ifdef DUMP
-    Exit(Dump());
+    int status = Dump();
 #else
-    Exit(0);
+    int status = 0;
 #endif
+    for (;;)
+        Call(__NR_exit_group, status, 0, 0, 0, 0, 0);
 }

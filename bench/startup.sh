@@ -77,10 +77,8 @@ awk -F'\t' -v rounds="$rounds" '
       values = values sprintf("%s%.3fx", r > 1 ? ", " : "", x)
       if (target > 0 && x > target) met = 0
     }
-    if (target > 0)
-      printf "maclist / %-12s = %s  (target at most %.2fx in both runs: %s)\n", to, values, target, met ? "met" : "MISSED"
-    else
-      printf "maclist / %-12s = %s  (no target)\n", to, values
+    note = target > 0 ? sprintf("target at most %.2fx in both runs: %s", target, met ? "met" : "MISSED") : "no target"
+    printf "maclist / %-12s = %s  (%s)\n", to, values, note
   }
   END {
     for (r = 1; r <= run; r++) {

@@ -9,7 +9,12 @@ cross_builds() {
     local arch triplet _
     while read -r arch triplet _; do
         echo "build/linux-$arch $triplet-g++ g++-$triplet"
-    done < <(grep -v -e '^#' -e '^$' "$(dirname "${BASH_SOURCE[0]}")/architectures")
+    done < <(architectures)
+}
+
+# The lines of tools/architectures, without its comments.
+architectures() {
+    grep -v -e '^#' -e '^$' "$(dirname "${BASH_SOURCE[0]}")/architectures"
 }
 
 # add_cross_trees PATTERN: adds to the array `trees` the tree of every cross
