@@ -1,11 +1,7 @@
 #!/usr/bin/env bash
 # What one run of the command does on each architecture's own kernel, musl
-# against glibc: the command's size, its system calls (strace -f) and its
-# minor page faults (getrusage, through busybox's time -v), the median of
-# five runs. Counts, not times: under software emulation a time measures the
-# emulator. It builds each architecture's command both ways (the glibc one
-# with -DMACLIST_USE_MUSL=OFF, in build/linux-ARCH-glibc) and boots the
-# architecture's emulated machine once for both. Prints a Markdown table.
+# against glibc (-DMACLIST_USE_MUSL=OFF, in build/linux-ARCH-glibc), as a
+# Markdown table: size, system calls, minor page faults (bench/README.md).
 #
 # usage: bench/arch-counts.sh [ARCH...]   (default: every architecture of
 #        tools/architectures)
@@ -13,11 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . tools/cross-builds.sh
 arches=("$@")
-if [ ${#arches[@]} -eq 0 ]; then
-    while read -r tree _ _; do
-        [[ $tree != build/linux-* ]] || arches+=("${tree#build/linux-}")
-    done < <(cross_builds)
-fi
+[ ${#arches[@]} -gt 0 ] || mapfile -t arches < <(architectures | awk '{ print $1 }')
 
 # The guest's side: for each command, its system calls and its faults.
 measure='for p; do

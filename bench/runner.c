@@ -1,11 +1,7 @@
-/* Runs commands round by round and reports, per command, the CPU time of each
- * run (user + system of the child alone, from wait4) and the peak resident
- * memory of any run. Built static so that the memory a child has before it
- * execs, which the kernel counts in the child's peak, stays small.
- *
- * usage: runner ROUNDS NAME COMMAND [ARG...] -- NAME COMMAND [ARG...] ...
- * prints one line per command: NAME MEDIAN_US MEAN_US PEAK_KIB
- */
+/* The start-up benchmark's runner: prints, per command, NAME MEDIAN_US MEAN_US
+ * PEAK_KIB, of the CPU time (from wait4) and peak resident memory of its runs.
+ * Static, so that what a child holds before it execs, counted in its peak, is
+ * small. */
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -85,10 +81,8 @@ int main(int argc, char **argv)
 
     for (i = 0; i < count; i++) /* once to warm the caches, not counted */
         run(&commands[i], -1);
-    /* Each round runs the commands in an order of its own, shuffled, so that
-     * every command follows every other about equally often: a run right
-     * after a heavy one (ip, with its megabytes) costs more than the same run
-     * after a light one, by a fifth of an exit-only program here. */
+    /* Each round in an order of its own, shuffled: a run right after a heavy
+     * one (ip) costs more than after a light one. */
     int order[MAX_COMMANDS];
     for (i = 0; i < count; i++)
         order[i] = i;

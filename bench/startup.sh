@@ -1,27 +1,8 @@
 #!/usr/bin/env bash
-# Start-up cost of maclist, as ratios measured in one run.
-#
-# Each round runs, in turn, five programs, output to /dev/null:
-#   exit-only   a _start that makes one exit_group call, no C library: the
-#               floor of starting any process here
-#   dump floor  a _start, no C library, that opens the netlink socket, sends
-#               maclist's request, reads the dump to its NLMSG_DONE and exits:
-#               the floor of this job
-#   glibc empty an empty main, glibc, static: the familiar reference
-#   maclist
-#   ip -o link
-# A run's cost is the CPU time of that child alone (user + system, from
-# wait4); the programs are interleaved round by round so that whatever else
-# the machine is doing weighs on all of them alike. Ratios are of medians.
-# These machines are noisy, so it measures twice in a row, and a target counts
-# as met only when both measurements meet it.
-#
-# With --addresses the runs happen in a network namespace of its own (unshare
-# -rn) holding a veth pair with 10,000 IPv6 addresses on one end and 10,000
-# IPv4 addresses on loopback, as on a host with large address pools: the cost
-# of listing the links must not grow with them.
-#
-# usage: bench/startup.sh [--addresses] [ROUNDS] [MACLIST]   (defaults: 2000, build/native/maclist)
+# Start-up cost of maclist, as ratios of medians to the floors (bench/floors.c)
+# and to an empty static glibc program and ip -o link, measured twice in a row:
+# a target counts as met only when both measurements meet it. bench/README.md
+# tells the method.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 usage() {
@@ -52,10 +33,8 @@ floor_flags=(-O2 -static -nostdlib -ffreestanding -fno-stack-protector -fno-pie 
 cc "${floor_flags[@]}" -o "$work/exit-only" "$here/floors.c"
 cc "${floor_flags[@]}" -DDUMP -o "$work/dump-floor" "$here/floors.c"
 cc -O2 -static -o "$work/runner" "$here/runner.c"
-# How a file was written decides how the kernel caches it: one written by
-# the linker in small pieces takes more page faults to start than the same
-# bytes copied whole, as an installed program is. Every program is measured
-# as a copy.
+# Every program is measured as a copy, as an installed program is: one written
+# by the linker in small pieces takes more page faults to start.
 for program in exit-only dump-floor empty; do
   cp "$work/$program" "$work/$program.copy"
 done
@@ -69,6 +48,8 @@ export BENCH_FIRST=$work/first BENCH_SECOND=$work/second
 measure='"$@" >"$BENCH_FIRST" && "$@" >"$BENCH_SECOND"'
 
 if [ $addresses = yes ]; then
+  # A veth pair and loopback with 10,000 addresses each, as on a host with
+  # large address pools: listing the links must not cost more for them.
   {
     echo "link add v0 type veth peer name v1"
     echo "link set lo up"
@@ -88,18 +69,16 @@ fi
 
 awk -F'\t' -v rounds="$rounds" '
   FNR == 1 { run++ }
-  { name[$1] = 1; median[run, $1] = $2; mean[run, $1] = $3; peak[run, $1] = $4; order[run, FNR] = $1; lines[run] = FNR }
-  function ratio(to, target, label,   r, met, values) {
+  { median[run, $1] = $2; mean[run, $1] = $3; peak[run, $1] = $4; order[run, FNR] = $1; lines[run] = FNR }
+  function ratio(to, target,   r, met, values) {
     met = 1; values = ""
     for (r = 1; r <= run; r++) {
       x = median[r, "maclist"] / median[r, to]
       values = values sprintf("%s%.3fx", r > 1 ? ", " : "", x)
       if (target > 0 && x > target) met = 0
     }
-    if (target > 0)
-      printf "maclist / %-12s = %s  (target at most %.2fx in both runs: %s)\n", label, values, target, met ? "met" : "MISSED"
-    else
-      printf "maclist / %-12s = %s  (no target)\n", label, values
+    note = target > 0 ? sprintf("target at most %.2fx in both runs: %s", target, met ? "met" : "MISSED") : "no target"
+    printf "maclist / %-12s = %s  (%s)\n", to, values, note
   }
   END {
     for (r = 1; r <= run; r++) {
@@ -109,8 +88,8 @@ awk -F'\t' -v rounds="$rounds" '
         printf "  %-11s median %7.1f us   mean %7.1f us   peak RSS %6d KiB\n", n, median[r, n], mean[r, n], peak[r, n]
       }
     }
-    ratio("dump floor", 1.25, "dump floor")
-    ratio("glibc empty", 0.65, "glibc empty")
-    ratio("ip -o link", 0.20, "ip -o link")
-    ratio("exit-only", 0, "exit-only")
+    ratio("dump floor", 1.25)
+    ratio("glibc empty", 0.65)
+    ratio("ip -o link", 0.20)
+    ratio("exit-only", 0)
   }' "$work/first" "$work/second"

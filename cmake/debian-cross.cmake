@@ -1,11 +1,7 @@
-# Cross build for Linux with Debian's cross compilers (g++-<triplet>), its
-# target programs run through qemu's user-mode emulation (qemu-user-static)
-# where the build runs them: the tests, and the test discovery. Nothing is
-# registered with the kernel.
-#
-# Set MACLIST_DEBIAN_ARCH to an architecture of tools/architectures, by
-# Debian's name (the preset cross takes it from the environment's
-# MACLIST_ARCH); its triplet, qemu's name and RPM's come from that list.
+# Cross build for Linux with Debian's cross compilers, the target's programs
+# (tests, test discovery) run by qemu-user-static, registered with no kernel.
+# MACLIST_DEBIAN_ARCH names an architecture of tools/architectures (the preset
+# cross takes it from MACLIST_ARCH), whose line gives the rest.
 file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/../tools/architectures architectures REGEX "^[a-z]")
 set(known "")
 set(MACLIST_TRIPLET "")

@@ -1,21 +1,11 @@
-# The command linked statically against musl instead of glibc: musl's
-# start-up does next to nothing, where a static glibc program spends most of
-# its short life detecting processor features and relocating itself. The
-# program needs nothing of the C++ library, so it is built without exceptions
-# or RTTI and linked with no libstdc++ or libgcc_eh; the kernel's UAPI
-# headers, which musl does not ship, come from the target's linux-libc-dev,
-# searched after musl's own.
-#
-# musl comes from Debian's musl-dev: for this machine, musl-tools installs
-# it; for a cross build, tools/musl-dev fetches the target architecture's
-# into the cache, unpacked, the first time.
-#
-# Sets MACLIST_MUSL to ON where musl for the target is at hand (and
-# MACLIST_MUSL_MISSING to why not, elsewhere), MACLIST_MUSL_ROOT to the
-# folder tools/musl-dev unpacked it in (empty for musl-tools'), and then
-# defines
+# The command linked statically against musl (doc/building.md says why), from
+# musl-tools for this machine, from tools/musl-dev's unpacked musl-dev for a
+# cross build. Sets MACLIST_MUSL to ON where musl for the target is at hand
+# (MACLIST_MUSL_MISSING to why not, elsewhere), MACLIST_MUSL_ROOT to the folder
+# tools/musl-dev unpacked it in (empty for musl-tools'), and then defines
 # maclist_build_with_musl(OBJECTS EXECUTABLE): compile the object library
-# against musl and link the executable from it as a static PIE.
+# against musl, without exceptions or RTTI, and link the executable from it as
+# a static PIE.
 
 set(MACLIST_MUSL OFF)
 if(CMAKE_CROSSCOMPILING)
@@ -45,8 +35,7 @@ endif()
 
 if(MACLIST_MUSL)
   set(MACLIST_MUSL_ROOT "${musl_root}")
-  # Only the kernel's own headers, so that nothing of glibc's is found by
-  # mistake behind musl's.
+  # The kernel's UAPI headers alone, after musl's: nothing of glibc's behind.
   set(musl_uapi ${CMAKE_BINARY_DIR}/musl-uapi)
   file(MAKE_DIRECTORY ${musl_uapi})
   foreach(pair "linux;${uapi_include}/linux" "asm;${uapi_asm}" "asm-generic;${uapi_include}/asm-generic")
@@ -66,13 +55,9 @@ if(MACLIST_MUSL)
                            "SHELL:-isystem \"${musl_uapi}\"" "SHELL:-isystem \"${gcc_include}\"" -fno-exceptions
                            -fno-rtti -U_FORTIFY_SOURCE)
     # A static PIE, asked of the linker itself: the GCC drivers for arm and
-    # riscv64 have no static-PIE link of their own, and make of -static-pie
-    # a dynamic program, of -static -pie a fixed-address one. Relocations
-    # stay in the text-free, read-only-after-start form musl's start-up
-    # applies: RELATIVE ones, and not packed (DT_RELR), which musl does not
-    # apply; this program has a handful. Release builds are stripped; a
-    # Debug or RelWithDebInfo build keeps its symbols and debug information,
-    # for the debugger.
+    # riscv64 make of -static-pie a dynamic program, of -static -pie a
+    # fixed-address one. Relocations stay RELATIVE and unpacked (musl applies
+    # no DT_RELR), and text-free. Release builds are stripped.
     target_link_options(${executable} PRIVATE -nostdlib -Wl,-static -Wl,-pie -Wl,--no-dynamic-linker -Wl,-z,text
                         $<$<CONFIG:Release,MinSizeRel>:-s> -Wl,--gc-sections
                         ${musl_lib}/rcrt1.o ${musl_lib}/crti.o
@@ -81,8 +66,7 @@ if(MACLIST_MUSL)
     # division by zero).
     target_link_libraries(${executable} PRIVATE -Wl,--start-group ${musl_lib}/libc.a ${gcc_libgcc.a} -Wl,--end-group
                           ${gcc_crtendS.o} ${musl_lib}/crtn.o)
-    # The link map (maclist.map, which every build writes) says what went
-    # in: neither the C++ library nor the unwinder may.
+    # Neither the C++ library nor the unwinder may be in the link map.
     add_custom_command(TARGET ${executable} POST_BUILD
       COMMAND sh -c [=[! grep -E 'libstdc\+\+|libgcc_eh' "$0" || { echo "$0: libstdc++ or libgcc_eh is linked in"; exit 1; }]=]
               ${CMAKE_CURRENT_BINARY_DIR}/${executable}.map

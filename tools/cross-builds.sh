@@ -1,18 +1,20 @@
 # shellcheck shell=bash
-# The cross builds, and which of them this machine can make, for the scripts
-# that set up, build or check every one.
+# The cross builds, and which of them this machine can make.
 
 # One line a cross build: its build tree, its compiler, and Debian's package
-# of that compiler. The native tree builds the Windows executables, in trees
-# of its own; the preset cross builds each architecture of
-# tools/architectures, in build/linux-ARCH (MACLIST_ARCH=ARCH).
+# of that compiler. The native tree builds the Windows ones inside it.
 cross_builds() {
     echo "build/native/windows-x86 i686-w64-mingw32-g++ g++-mingw-w64-i686"
     echo "build/native/windows-x64 x86_64-w64-mingw32-g++ g++-mingw-w64-x86-64"
     local arch triplet _
     while read -r arch triplet _; do
         echo "build/linux-$arch $triplet-g++ g++-$triplet"
-    done < <(grep -v -e '^#' -e '^$' "$(dirname "${BASH_SOURCE[0]}")/architectures")
+    done < <(architectures)
+}
+
+# The lines of tools/architectures, without its comments.
+architectures() {
+    grep -v -e '^#' -e '^$' "$(dirname "${BASH_SOURCE[0]}")/architectures"
 }
 
 # add_cross_trees PATTERN: adds to the array `trees` the tree of every cross
