@@ -1,8 +1,6 @@
 # shellcheck shell=bash
 # What the scripts that make trees of Debian packages share (tools/bare-root,
-# tools/musl-dev, tools/guest-launcher.sh): where they keep them, the Debian
-# release of an architecture's packages, and how mmdebstrap is told of the
-# Debian archive this machine's apt uses, as apt itself reads its settings.
+# tools/musl-dev, tools/guest-launcher.sh).
 
 # The cache of the bare root's packages, musl-dev and the emulated machines.
 # shellcheck disable=SC2034  # for the scripts that source this file
@@ -14,12 +12,12 @@ this_release() {
         { echo "/etc/os-release names no Debian release (VERSION_CODENAME)" >&2; return 1; }
 }
 
-# architecture ARCH: the line of tools/architectures for the Debian
-# architecture ARCH: debian triplet release qemu rpm description.
-architecture() {
+# arch_release ARCH: the Debian release of ARCH's packages, as
+# tools/architectures names it.
+arch_release() {
     local list
     list=$(dirname "${BASH_SOURCE[0]}")/architectures
-    awk -v arch="$1" '$1 == arch { print; found = 1 } END { exit !found }' "$list" ||
+    awk -v arch="$1" '$1 == arch { print $3; found = 1 } END { exit !found }' "$list" ||
         { echo "tools/architectures has no architecture $1" >&2; return 1; }
 }
 
@@ -65,9 +63,8 @@ debian_archive() {
 # debian_packages ARCH SUITE DIR PACKAGE...: unpacks the packages of the
 # Debian architecture ARCH from release SUITE, with all they depend on, into
 # the empty folder DIR, whose /bin, /sbin and /lib lead into /usr; nothing is
-# installed or run. mmdebstrap, as root or as a user, checks them against
-# Debian's keyring, and is given 15 minutes for the downloads, which stay in
-# DIR/var/cache/apt/archives. Its messages go to standard error.
+# installed or run, as root or as a user; the downloads stay in
+# DIR/var/cache/apt/archives, and mmdebstrap's messages go to standard error.
 debian_packages() {
     local arch=$1 suite=$2 dir=$3 list
     shift 3

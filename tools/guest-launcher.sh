@@ -17,12 +17,11 @@
 # in time, no whole result) the exit status is 125, with the console's last
 # lines on standard error.
 #
-# The recipe sets the settings read below, key_files and key_text being what
-# its build reads besides the recipe, this file and debian-archive.sh. It
-# defines make_guest, which fills the new folder $guest, and run_job LIMIT
-# PATH..., which boots the guest with the job $run_folder/script and leaves
-# the job's stdout, stderr and status there.
-
+# The recipe, in a folder with the files its build reads, sets the settings
+# read below (key_text: what else its build reads). It defines make_guest,
+# which fills the new folder $guest, and run_job LIMIT PATH..., which boots
+# the guest with the job $run_folder/script and leaves the job's stdout,
+# stderr and status there.
 launcher=${BASH_SOURCE[0]}
 # shellcheck source=debian-archive.sh
 . "$(dirname "$launcher")/debian-archive.sh"
@@ -56,16 +55,14 @@ lock() {
     flock -w 7200 9 || die "another run has held the guest for two hours"
 }
 
-# A guest's failure: the reason, the console's last lines, status 125.
 failed() {
     say "$2; the console's last lines:"
     tail -n 40 "$1" >&2 2>/dev/null || true
     exit 125
 }
 
-# Runs qemu once, under a time limit, and fails unless it powered off by
-# itself in time. $1: the limit in seconds, $2: the console's file, $3: the
-# file for qemu's own messages, then the emulator and its arguments.
+# boot_qemu LIMIT CONSOLE MESSAGES EMULATOR ARGUMENT...: runs qemu once and
+# fails unless it powered off by itself within LIMIT seconds.
 boot_qemu() {
     local limit=$1 console=$2 messages=$3 status=0
     shift 3
@@ -100,8 +97,7 @@ run() {
         "$path_option")
             test "$path_test" "${2:-}" || die "there is no $path_noun ${2:-} for the job"
             paths+=("$(realpath -s -- "$2")") && shift 2 ;;
-        -) script=-; shift; break ;;
-        -*) die "unknown option $1" ;;
+        -?*) die "unknown option $1" ;;
         *) script=$1; shift; break ;;
         esac
     done
@@ -119,7 +115,7 @@ run() {
 }
 
 launch() {
-    local files=("$0" "${key_files[@]}" "$launcher" "$(dirname "$launcher")/debian-archive.sh")
+    local files=("$(dirname "$0")"/* "$launcher" "$(dirname "$launcher")/debian-archive.sh")
     guest=$cache/$kind-$({ cat "${files[@]}"; echo "$key_text"; } | sha256sum | cut -c1-16)
     case ${1:-} in
     build) lock; build ;;
