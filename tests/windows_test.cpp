@@ -2,7 +2,9 @@
 // namespace, over the same interfaces, each must print the same lines (line
 // endings aside), write the same diagnostic and end with the same status;
 // where the Windows query has less room than the Linux one, it must fail with
-// the query diagnostic and print nothing, never part of the list.
+// the query diagnostic and print nothing, never part of the list. And each
+// executable's installer: it puts maclist on the machine's PATH, a later
+// version replaces it, and its removal leaves nothing of it.
 #include "test_support.h"
 
 #include <errno.h>
@@ -29,11 +31,14 @@ struct WindowsTarget {
     const char* name;
     const char* exe;     // empty when the cross compiler was not there to build it
     const char* loader;  // wine's loader for programs of this width
+    const char* msi;     // its installer, and one of the next version: empty where
+    const char* nextMsi; // wixl and msitools were not there to make them
+    const char* programFiles;  // where a 64-bit Windows installs programs of this width
 };
 
 const WindowsTarget kTargets[] = {
-    {"x86", MACLIST_WINDOWS_X86, "/usr/lib/wine/wine"},
-    {"x64", MACLIST_WINDOWS_X64, "/usr/lib/wine/wine64"},
+    {"x86", MACLIST_WINDOWS_X86, "/usr/lib/wine/wine", MACLIST_MSI_X86, MACLIST_NEXT_MSI_X86, "Program Files (x86)"},
+    {"x64", MACLIST_WINDOWS_X64, "/usr/lib/wine/wine64", MACLIST_MSI_X64, MACLIST_NEXT_MSI_X64, "Program Files"},
 };
 
 // What the Windows executable does where the native command lists.
@@ -200,6 +205,85 @@ TEST_P(Differential, WindowsBehavesAsNative)
     EXPECT_EQ(windows.err, native.err);
     EXPECT_EQ(windows.status, native.status);
 }
+
+// The installer, in a throwaway copy of the prefix, in a namespace with
+// adapters: installed silently, then the next version over it, then an
+// attempt to go back, then removed. The copy's files are hard links but for
+// the registry, which wine writes anew rather than in place.
+const char* const kMsiScript = R"(set +e
+base=$1 prefix=$2 results=$3 loader=$4 msi=$5 next=$6 folder=$7 native=$8 wineserver=$9
+export LC_ALL=C WINEPREFIX="$prefix"
+cp -al "$base" "$prefix" && cp --remove-destination "$base"/*.reg "$prefix"/ || exit 1
+environment='HKLM\System\CurrentControlSet\Control\Session Manager\Environment'
+products='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+path() { "$loader" reg query "$environment" /v PATH | tr -d '\r' | sed -n 's/^ *PATH  *REG_[A-Z_]*  *//p'; }
+# The version of every product named maclist.
+installed() {
+    "$loader" reg query "$products" </dev/null | tr -d '\r' | grep '^HKEY.*\\Uninstall\\.' | while read -r key; do
+        "$loader" reg query "$key" </dev/null | tr -d '\r' |
+            awk '$1 == "DisplayName" { name = $3 } $1 == "DisplayVersion" { version = $3 }
+                 END { if (name == "maclist") print version }'
+    done
+}
+"$wineserver" -k; "$wineserver" -w
+path >"$results/path.before"
+"$loader" msiexec /i "$msi" /qn; echo $? >"$results/install.status"
+path >"$results/path.installed"
+ls "$prefix/drive_c/$folder/maclist" >"$results/files"
+cp "$prefix/drive_c/$folder/maclist/maclist.exe" "$results/installed.exe"
+"$native" >"$results/native.out"
+"$loader" cmd /c maclist >"$results/windows.out"
+"$loader" msiexec /i "$next" /qn; echo $? >"$results/upgrade.status"
+"$loader" msiexec /i "$msi" /qn; echo $? >"$results/downgrade.status"
+installed >"$results/products"
+"$loader" msiexec /x "$next" /qn; echo $? >"$results/remove.status"
+path >"$results/path.removed"
+ls "$prefix/drive_c/$folder" | grep -x maclist >"$results/left"
+"$wineserver" -k; "$wineserver" -w
+)";
+
+class Msi : public ::testing::TestWithParam<WindowsTarget> {};
+
+TEST_P(Msi, InstallsOnPathUpgradesAndRemoves)
+{
+    const WindowsTarget& target = GetParam();
+    SKIP_WITHOUT_NAMESPACES();
+    std::string unavailable = TargetUnavailable(target);
+    if (!unavailable.empty())
+        GTEST_SKIP() << unavailable;
+    if (*target.msi == '\0')
+        GTEST_SKIP() << "the installer was not made: wixl, msitools or uuid-runtime is not installed";
+    EnsureWinePrefix(target);
+
+    char dir[] = "/tmp/maclist-msi-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    std::string d = dir, prefix = WinePrefix() + "-msi-" + (strrchr(dir, '-') + 1);
+    Outcome outcome = RunInNamespace(Stdout::Captured, "set -e\nexec >&3 2>&3\n" + std::string(kMixedSetup) +
+                                                           WineEnvironment() + kMsiScript,
+                                     {WinePrefix(), prefix, d, target.loader, target.msi, target.nextMsi,
+                                      target.programFiles, MACLIST_BINARY, kWineServer});
+    auto result = [&](const char* name) { return ReadFile(d + "/" + name); };
+    std::string entry = std::string("C:\\") + target.programFiles + "\\maclist\\;";
+    SCOPED_TRACE("namespace run:\n" + outcome.extra);
+
+    ASSERT_NE(result("path.before"), "") << "reg query read no PATH";
+    EXPECT_EQ(result("install.status"), "0\n");
+    EXPECT_EQ(result("path.installed"), entry + result("path.before")) << "the folder first on the machine's PATH";
+    EXPECT_EQ(result("files"), "LICENSE.txt\nREADME.txt\nTHIRD-PARTY-NOTICES.txt\nmaclist.exe\n");
+    EXPECT_TRUE(result("installed.exe") == ReadFile(target.exe)) << "the installed maclist.exe is not the build's";
+    ASSERT_NE(result("native.out"), "");
+    EXPECT_EQ(WithoutCarriageReturns(result("windows.out")), result("native.out")) << "maclist, found on PATH";
+    EXPECT_EQ(result("upgrade.status"), "0\n");
+    EXPECT_NE(result("downgrade.status"), "0\n") << "an earlier version installed over a later one";
+    EXPECT_EQ(result("products"), MACLIST_NEXT_VERSION "\n") << "one maclist installed, of the next version";
+    EXPECT_EQ(result("remove.status"), "0\n");
+    EXPECT_EQ(result("path.removed"), result("path.before"));
+    EXPECT_EQ(result("left"), "") << "the maclist folder outlived the removal";
+    EXPECT_EQ(system(("rm -rf " + Quoted(d) + " " + Quoted(prefix)).c_str()), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Wine, Msi, ::testing::ValuesIn(kTargets),
+                         [](const ::testing::TestParamInfo<WindowsTarget>& info) { return info.param.name; });
 
 std::string CaseName(const ::testing::TestParamInfo<Differential::ParamType>& info)
 {

@@ -30,7 +30,7 @@ if [ "$mode" = machine ]; then
 fi
 
 test=$2 build=$3
-filter='--gtest_filter=Wine/Differential.WindowsBehavesAsNative/x86_*'
+filter='--gtest_filter=Wine/*/x86*'
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 if [ $host = yes ]; then
