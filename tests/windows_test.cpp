@@ -4,7 +4,8 @@
 // where the Windows query has less room than the Linux one, it must fail with
 // the query diagnostic and print nothing, never part of the list. And each
 // executable's installer: it puts maclist on the machine's PATH, a later
-// version replaces it, and its removal leaves nothing of it.
+// version replaces it, an earlier one is refused over that, and the removal
+// leaves no folder and PATH as it was.
 #include "test_support.h"
 
 #include <errno.h>
@@ -209,7 +210,7 @@ TEST_P(Differential, WindowsBehavesAsNative)
 // The installer, in a throwaway copy of the prefix, in a namespace with
 // adapters: installed silently, then the next version over it, then an
 // attempt to go back, then removed. The copy's files are hard links but for
-// the registry, which wine writes anew rather than in place.
+// the registry's, which wine would write in place while they had two links.
 const char* const kMsiScript = R"(set +e
 base=$1 prefix=$2 results=$3 loader=$4 msi=$5 next=$6 folder=$7 native=$8 wineserver=$9
 export LC_ALL=C WINEPREFIX="$prefix"
@@ -229,8 +230,7 @@ installed() {
 path >"$results/path.before"
 "$loader" msiexec /i "$msi" /qn; echo $? >"$results/install.status"
 path >"$results/path.installed"
-ls "$prefix/drive_c/$folder/maclist" >"$results/files"
-cp "$prefix/drive_c/$folder/maclist/maclist.exe" "$results/installed.exe"
+cp -r "$prefix/drive_c/$folder/maclist" "$results/installed" && ls "$results/installed" >"$results/files"
 "$native" >"$results/native.out"
 "$loader" cmd /c maclist >"$results/windows.out"
 "$loader" msiexec /i "$next" /qn; echo $? >"$results/upgrade.status"
@@ -269,8 +269,11 @@ TEST_P(Msi, InstallsOnPathUpgradesAndRemoves)
     ASSERT_NE(result("path.before"), "") << "reg query read no PATH";
     EXPECT_EQ(result("install.status"), "0\n");
     EXPECT_EQ(result("path.installed"), entry + result("path.before")) << "the folder first on the machine's PATH";
+    // The build's four files, as the zip holds them, and nothing else.
     EXPECT_EQ(result("files"), "LICENSE.txt\nREADME.txt\nTHIRD-PARTY-NOTICES.txt\nmaclist.exe\n");
-    EXPECT_TRUE(result("installed.exe") == ReadFile(target.exe)) << "the installed maclist.exe is not the build's";
+    std::string tree = std::string(target.exe).substr(0, std::string(target.exe).rfind('/'));
+    for (std::string file : {"LICENSE.txt", "README.txt", "THIRD-PARTY-NOTICES.txt", "maclist.exe"})
+        EXPECT_TRUE(ReadFile(d + "/installed/" + file) == ReadFile(tree + "/" + file)) << file << " is not the build's";
     ASSERT_NE(result("native.out"), "");
     EXPECT_EQ(WithoutCarriageReturns(result("windows.out")), result("native.out")) << "maclist, found on PATH";
     EXPECT_EQ(result("upgrade.status"), "0\n");
