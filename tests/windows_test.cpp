@@ -269,11 +269,15 @@ TEST_P(Msi, InstallsOnPathUpgradesAndRemoves)
     ASSERT_NE(result("path.before"), "") << "reg query read no PATH";
     EXPECT_EQ(result("install.status"), "0\n");
     EXPECT_EQ(result("path.installed"), entry + result("path.before")) << "the folder first on the machine's PATH";
-    // The build's four files, as the zip holds them, and nothing else.
-    EXPECT_EQ(result("files"), "LICENSE.txt\nREADME.txt\nTHIRD-PARTY-NOTICES.txt\nmaclist.exe\n");
-    std::string tree = std::string(target.exe).substr(0, std::string(target.exe).rfind('/'));
-    for (std::string file : {"LICENSE.txt", "README.txt", "THIRD-PARTY-NOTICES.txt", "maclist.exe"})
+    // The build's four files, as the zip holds them, and nothing else (in
+    // the order ls gives them).
+    const std::string shipped[] = {"LICENSE.txt", "README.txt", "THIRD-PARTY-NOTICES.txt", "maclist.exe"};
+    std::string listing, tree = std::string(target.exe).substr(0, std::string(target.exe).rfind('/'));
+    for (const std::string& file : shipped) {
+        listing += file + "\n";
         EXPECT_TRUE(ReadFile(d + "/installed/" + file) == ReadFile(tree + "/" + file)) << file << " is not the build's";
+    }
+    EXPECT_EQ(result("files"), listing);
     ASSERT_NE(result("native.out"), "");
     EXPECT_EQ(WithoutCarriageReturns(result("windows.out")), result("native.out")) << "maclist, found on PATH";
     EXPECT_EQ(result("upgrade.status"), "0\n");
